@@ -1,0 +1,168 @@
+#include "archivio/ArchiveTool.h"
+
+#include "store/CellListing.h"
+#include "store/ErrorText.h"
+#include "store/Layout.h"
+#include "store/Session.h"
+#include "xls/Reader.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace quadrilo::archivio {
+namespace {
+
+const char* const kUsage =
+    "Uso:\n"
+    "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD]\n"
+    "  quadrilo-archivio mostra FILE [--password PWD]\n"
+    "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n";
+
+void print(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stream);
+}
+
+struct Arguments {
+    QStringList positional;
+    std::optional<QString> user;
+    std::optional<QString> password;
+    QString error;
+};
+
+Arguments parse(const QStringList& args)
+{
+    Arguments parsed;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--utente") || a == QLatin1String("--password")) {
+            if (i + 1 >= args.size()) {
+                parsed.error = QStringLiteral("manca il valore di ") + a;
+                return parsed;
+            }
+            (a == QLatin1String("--utente") ? parsed.user : parsed.password) = args[++i];
+        } else if (a.startsWith(QLatin1String("--"))) {
+            parsed.error = QStringLiteral("opzione sconosciuta: ") + a;
+            return parsed;
+        } else {
+            parsed.positional << a;
+        }
+    }
+    return parsed;
+}
+
+// Reads with the given password, then with the program's one.
+xls::Result<xls::ReadResult> readWithPasswords(const QString& path, const std::optional<QString>& password)
+{
+    xls::ReadOptions options;
+    options.password = password.value_or(store::layout::kWorkbookPassword);
+    auto result = xls::readWorkbookFile(path, options);
+    if (!result && result.error().code == xls::ErrorCode::WrongPassword && password
+        && *password != store::layout::kWorkbookPassword) {
+        options.password = store::layout::kWorkbookPassword;
+        auto second = xls::readWorkbookFile(path, options);
+        if (second)
+            return second;
+    }
+    return result;
+}
+
+int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
+{
+    if (a.positional.size() != 2 || a.user.has_value() != a.password.has_value()) {
+        print(err, QString::fromUtf8(kUsage));
+        return 2;
+    }
+    const QString login = a.user.value_or(QStringLiteral("admin"));
+    const QString password = a.password.value_or(QStringLiteral("admin"));
+    if (login.isEmpty() || password.isEmpty()) {
+        print(err, QStringLiteral("Nome utente e password non possono essere vuoti.\n"));
+        return 2;
+    }
+    const QDir folder(a.positional[1]);
+    if (!QDir().mkpath(folder.absolutePath()) || !QDir().mkpath(folder.absoluteFilePath(store::layout::kAttachmentFolder))) {
+        print(err, QStringLiteral("Impossibile creare la cartella %1.\n").arg(QDir::toNativeSeparators(folder.absolutePath())));
+        return 1;
+    }
+    const QString path = folder.absoluteFilePath(store::layout::kWorkbookFileName);
+    if (QFileInfo::exists(path)) {
+        print(err, QStringLiteral("Il file %1 esiste già: non viene sovrascritto.\n").arg(QDir::toNativeSeparators(path)));
+        return 1;
+    }
+    store::Workbook workbook = store::layout::createArchive(login, password);
+    store::SessionOptions options;
+    options.password = store::layout::kWorkbookPassword;
+    auto saved = store::saveWorkbookFile(workbook.data(), path, options);
+    if (!saved) {
+        print(err, store::sessionErrorText(saved.error()) + QLatin1Char('\n'));
+        return 1;
+    }
+    print(out, QStringLiteral("Creato %1 (utente %2).\n").arg(QDir::toNativeSeparators(path), login));
+    return 0;
+}
+
+int commandShow(const Arguments& a, std::FILE* out, std::FILE* err)
+{
+    if (a.positional.size() != 2 || a.user) {
+        print(err, QString::fromUtf8(kUsage));
+        return 2;
+    }
+    const QString& path = a.positional[1];
+    auto read = readWithPasswords(path, a.password);
+    if (!read) {
+        print(err, store::readErrorText(read.error(), path) + QLatin1Char('\n'));
+        return 1;
+    }
+    print(out, store::cellListing(read->workbook));
+    return 0;
+}
+
+int commandCopy(const Arguments& a, std::FILE* out, std::FILE* err)
+{
+    if (a.positional.size() != 3 || a.user) {
+        print(err, QString::fromUtf8(kUsage));
+        return 2;
+    }
+    const QString& from = a.positional[1];
+    const QString& to = a.positional[2];
+    auto read = readWithPasswords(from, a.password);
+    if (!read) {
+        print(err, store::readErrorText(read.error(), from) + QLatin1Char('\n'));
+        return 1;
+    }
+    store::SessionOptions options;
+    options.password = a.password.value_or(store::layout::kWorkbookPassword);
+    auto saved = store::saveWorkbookFile(read->workbook, to, options);
+    if (!saved) {
+        print(err, store::sessionErrorText(saved.error()) + QLatin1Char('\n'));
+        return 1;
+    }
+    if (read->workbook.dropped != xls::DroppedContent::None)
+        print(out, QStringLiteral("Non copiati: %1.\n").arg(store::droppedContentText(read->workbook.dropped)));
+    return 0;
+}
+
+} // namespace
+
+int run(const QStringList& arguments, std::FILE* out, std::FILE* err)
+{
+    const Arguments a = parse(arguments);
+    if (!a.error.isEmpty()) {
+        print(err, a.error + QLatin1Char('\n') + QString::fromUtf8(kUsage));
+        return 2;
+    }
+    const QString command = a.positional.value(0);
+    if (command == QLatin1String("nuovo"))
+        return commandNew(a, out, err);
+    if (command == QLatin1String("mostra"))
+        return commandShow(a, out, err);
+    if (command == QLatin1String("copia"))
+        return commandCopy(a, out, err);
+    print(err, QString::fromUtf8(kUsage));
+    return 2;
+}
+
+} // namespace quadrilo::archivio

@@ -1,0 +1,21 @@
+#pragma once
+
+// The Italian sentences for what can go wrong with the workbook file.
+
+#include "store/Session.h"
+#include "xls/Error.h"
+#include "xls/Workbook.h"
+
+#include <QString>
+
+namespace quadrilo::store {
+
+// Why the file at path cannot be read, for a person.
+QString readErrorText(const xls::Error& error, const QString& path);
+QString sessionErrorText(const SessionError& error);
+// The kinds of content, in words: "formule, grafici".
+QString droppedContentText(xls::DroppedContent dropped);
+// Said after the first save of a file whose extra content was not kept.
+QString keptOriginalText(xls::DroppedContent dropped, const QString& copyPath);
+
+} // namespace quadrilo::store

@@ -1,0 +1,165 @@
+#include "store/Layout.h"
+
+#include "store/Sheet.h"
+
+namespace quadrilo::store::layout {
+
+QString registerSheetName(RegisterKind kind) { return kind == RegisterKind::Entrata ? kEntrata : kUscita; }
+
+CellLocation registerCounter(RegisterKind kind) { return kind == RegisterKind::Entrata ? kEntrataCounter : kUscitaCounter; }
+
+QStringList registerHeaders(RegisterKind kind)
+{
+    return {QStringLiteral("N.Prot."),
+            QStringLiteral("Data"),
+            QStringLiteral("Tipo Corrispondenza"),
+            QStringLiteral("Tipo Documento"),
+            QStringLiteral("Data Doc."),
+            kind == RegisterKind::Entrata ? QStringLiteral("Mittente") : QStringLiteral("Destinatario"),
+            QStringLiteral("Oggetto"),
+            QStringLiteral("Nota"),
+            QStringLiteral("Allegati"),
+            QStringLiteral("Settore"),
+            QStringLiteral("Assegnato")};
+}
+
+QStringList contactHeaders()
+{
+    return {QStringLiteral("ID"),
+            QStringLiteral("Ragione Sociale/Cognome Nome"),
+            QStringLiteral("TipoContatto"),
+            QStringLiteral("Data"),
+            QStringLiteral("Indirizzo"),
+            QStringLiteral("CAP"),
+            QStringLiteral("Località"),
+            QStringLiteral("PR"),
+            QStringLiteral("Telefono"),
+            QStringLiteral("Fax"),
+            QStringLiteral("Cellulare"),
+            QStringLiteral("Email"),
+            QStringLiteral("Codice Fiscale"),
+            QStringLiteral("Partita IVA"),
+            QStringLiteral("Referente/Rappresentante"),
+            QStringLiteral("Annotazioni"),
+            QStringLiteral("Nota")};
+}
+
+std::vector<HeaderCell> varieHeaders()
+{
+    return {{1, QStringLiteral("TipoCorrispondenza")},
+            {2, QStringLiteral("TipoDocumento")},
+            {3, QStringLiteral("Settore")},
+            {4, QStringLiteral("Assegnata")},
+            {5, QStringLiteral("TipoContatto")},
+            {12, QStringLiteral("Cognome")},
+            {13, QStringLiteral("Nome")},
+            {14, QStringLiteral("USERID")},
+            {15, QStringLiteral("PWD")},
+            {16, QStringLiteral("Accesso")},
+            {11, QStringLiteral("ID")},
+            {18, QStringLiteral("Intestatario")},
+            {19, QStringLiteral("Sede")},
+            {20, QStringLiteral("CodiceFiscale")},
+            {21, QStringLiteral("P.IVA")},
+            {22, QStringLiteral("PWD EXCEL")},
+            {23, QStringLiteral("PWD UTENTI")}};
+}
+
+QStringList sheetNames() { return {kEntrata, kUscita, kCliente, kVarie}; }
+
+namespace {
+
+const QString kTextFormat = QStringLiteral("@");
+const CellRef kA1{1, 1};
+const CellRef kA2{2, 1};
+
+void writeRow1(Sheet& sheet, const QStringList& texts)
+{
+    for (int i = 0; i < texts.size(); ++i)
+        sheet.setText(1, i + 1, texts[i]);
+}
+
+void formatColumnsAsText(Sheet& sheet, std::initializer_list<int> columns)
+{
+    for (int column : columns)
+        sheet.setNumberFormat(RangeRef::columns(column, column), kTextFormat);
+}
+
+} // namespace
+
+QStringList prepareSheets(Workbook& workbook)
+{
+    QStringList missing;
+    auto find = [&](const QString& name) {
+        auto sheet = workbook.sheet(name);
+        if (!sheet && !missing.contains(name))
+            missing << name;
+        return sheet;
+    };
+
+    for (const QString& name : {kUscita, kEntrata, kCliente, kVarie}) {
+        auto sheet = find(name);
+        if (!sheet)
+            continue;
+        sheet->activate();
+        sheet->autoFitColumns();
+        sheet->resetAlignment(RangeRef::wholeSheet());
+        if (name != kCliente)
+            sheet->select(kA1);
+    }
+    if (auto entrata = find(kEntrata))
+        writeRow1(*entrata, registerHeaders(RegisterKind::Entrata));
+    if (auto uscita = find(kUscita))
+        writeRow1(*uscita, registerHeaders(RegisterKind::Uscita));
+    if (auto cliente = find(kCliente)) {
+        writeRow1(*cliente, contactHeaders());
+        using namespace contact;
+        // I, J, K, N, R, M, U, T
+        formatColumnsAsText(*cliente, {kTelephone, kFax, kMobile, kVatNumber, 18, kFiscalCode, 21, 20});
+        cliente->select(kA2);
+    }
+    if (auto varie = find(kVarie)) {
+        for (const auto& header : varieHeaders())
+            varie->setText(1, header.column, header.text);
+        // O, N, U, T
+        formatColumnsAsText(*varie, {varie::kUserPassword, varie::kUserLogin, 21, 20});
+        varie->select(kA2);
+    }
+    for (const QString& name : {kCliente, kEntrata, kVarie, kUscita}) {
+        if (auto sheet = find(name)) {
+            sheet->activate();
+            sheet->freezePanes(kA2);
+        }
+    }
+    if (auto uscita = workbook.sheet(kUscita))
+        uscita->select(kA1);
+    for (const QString& name : {kEntrata, kUscita})
+        if (auto sheet = workbook.sheet(name))
+            sheet->setScrollArea(QStringLiteral("A2:N65536"));
+    if (auto cliente = workbook.sheet(kCliente))
+        cliente->setScrollArea(QStringLiteral("A2:S65536"));
+    if (auto varie = workbook.sheet(kVarie))
+        varie->setScrollArea(QStringLiteral("A2:G65536"));
+    return missing;
+}
+
+Workbook createArchive(const QString& login, const QString& password)
+{
+    Workbook workbook;
+    for (const QString& name : sheetNames())
+        workbook.addSheet(name);
+    prepareSheets(workbook);
+    auto varie = workbook.sheet(kVarie);
+    varie->setNumber(2, varie::kUserId, 1);
+    varie->setText(2, varie::kUserSurname, QStringLiteral("Amministratore"));
+    varie->setText(2, varie::kUserName, QStringLiteral("Archivio"));
+    varie->setText(2, varie::kUserLogin, login);
+    varie->setText(2, varie::kUserPassword, password);
+    varie->setNumber(kUserIdCounter.row, kUserIdCounter.column, 2);
+    if (auto entrata = workbook.sheet(kEntrata))
+        entrata->activate();
+    prepareSheets(workbook);
+    return workbook;
+}
+
+} // namespace quadrilo::store::layout

@@ -1,0 +1,32 @@
+#pragma once
+
+// Reads a BIFF8 workbook (Excel 97-2003 .xls), decrypting it when needed.
+
+#include "xls/Encryption.h"
+#include "xls/Error.h"
+#include "xls/Workbook.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <span>
+
+namespace quadrilo::xls {
+
+struct ReadOptions {
+    QString password;                 // tried first on an encrypted file
+    bool requireEncryption = false;   // an unencrypted file is then NotEncrypted
+};
+
+struct ReadResult {
+    Workbook workbook;
+    EncryptionScheme encryption = EncryptionScheme::None;
+    bool defaultPasswordUsed = false;  // opened with Excel's built-in password
+};
+
+// Never throws and never crashes on bad input: every damaged, truncated or
+// foreign file ends in an Error whose code tells what is wrong.
+Result<ReadResult> readWorkbook(std::span<const std::uint8_t> fileBytes, const ReadOptions& options = {});
+Result<ReadResult> readWorkbookFile(const QString& path, const ReadOptions& options = {});
+
+} // namespace quadrilo::xls
