@@ -47,7 +47,7 @@ public:
     const QString& text() const { return m_text; }
     // Number: the number; Date: its serial; Boolean: 0 or 1; otherwise 0.
     double number() const { return m_number; }
-    // Date: the date and time in UTC time spec (no daylight-saving shifts);
+    // Date: the date and time, in Qt::UTC (no daylight-saving shifts);
     // invalid for other kinds. The fictitious 1900-02-29 (serial 60) reads as
     // 1900-02-28; number() keeps 60.
     const QDateTime& dateTime() const { return m_dateTime; }
@@ -84,9 +84,9 @@ QString errorText(xls::CellError error);
 // or after 9999-12-31.
 std::optional<double> toSerial(QDate date, DateSystem system = DateSystem::Date1900);
 // As above plus the time of day as a fraction; the date and time fields are used
-// as they are, whatever the time spec.
+// as they are, local or UTC alike.
 std::optional<double> toSerial(const QDateTime& dateTime, DateSystem system = DateSystem::Date1900);
-// Date and time (UTC time spec, rounded to the millisecond) of a serial number;
+// Date and time (Qt::UTC, rounded to the millisecond) of a serial number;
 // invalid for serials below 0, above 9999-12-31 or not finite. Serial 60 of the
 // 1900 system gives 1900-02-28.
 QDateTime fromSerial(double serial, DateSystem system = DateSystem::Date1900);

@@ -956,14 +956,7 @@ double Sheet::columnWidth(int column) const
     const auto& c = s.columns[static_cast<std::size_t>(column - 1)];
     if (c.hidden)
         return 0;
-    if (c.width != 0)
-        return widthCharacters(c.width);
-    if (s.standardWidth)
-        return widthCharacters(*s.standardWidth);
-    // DEFCOLWIDTH counts whole characters without padding; Excel rounds the
-    // column up to a multiple of 8 pixels (8 -> 64 px -> 8.43).
-    const double pixels = std::ceil((s.defaultColumnWidth * kDigitPixels + kPaddingPixels) / 8) * 8;
-    return std::trunc((pixels - kPaddingPixels) / kDigitPixels * 100 + 0.5) / 100;
+    return widthCharacters(c.width != 0 ? c.width : xls::defaultColumnWidthUnits(s));
 }
 
 // --- Window --------------------------------------------------------------------

@@ -75,8 +75,8 @@ public:
     int endRight(int row, int column) const;
     int endLeft(int row, int column) const;
     // End(xlUp) from row 65536: the last non-empty row of the column, 1 when the
-    // column is empty. (When row 65536 itself holds a value Excel stops at the
-    // top of that bottom block; so does this.)
+    // column is empty. As in Excel, a value in row 65536 itself makes it the top
+    // of that bottom block, or the next value above a lone one (1 if none).
     int lastFilledRow(int column) const;
     // Last row / column holding a value, 0 when the sheet has none.
     int lastUsedRow() const;

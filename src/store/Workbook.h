@@ -34,6 +34,7 @@ public:
     ~Workbook();
     // Moving keeps Sheet handles valid (they refer to the state, not to this
     // object); a moved-from Workbook may only be assigned to or destroyed.
+    // Assigning over a Workbook ends the handles of what it held before.
     Workbook(Workbook&& other) noexcept;
     Workbook& operator=(Workbook&& other) noexcept;
     Workbook(const Workbook&) = delete;

@@ -540,9 +540,11 @@ private:
         const std::size_t defaultXf = m_xfs.size() > 15 ? 15 : 0;
         m_book.styles.clear();
         m_book.styles.push_back(m_xfs.empty() ? Style{} : styleOf(m_xfs[defaultXf]));
+        // Cells refer to cell XFs; a cell pointing at a style XF gets the default.
         m_xfStyle.assign(m_xfs.size(), 0);
         for (std::size_t i = 0; i < m_xfs.size(); ++i)
-            m_xfStyle[i] = m_book.internStyle(styleOf(m_xfs[i]));
+            if (i != defaultXf && !(m_xfs[i].protection & 0x0004))
+                m_xfStyle[i] = m_book.internStyle(styleOf(m_xfs[i]));
     }
 
     std::uint16_t cellStyle(std::uint16_t xf) const
@@ -570,8 +572,8 @@ private:
             return Error::make(ErrorCode::Corrupt, "two sheets at the same offset", rt::BoundSheet, bs.offset);
         RecordStream records(m_stream, bs.offset);
         Record r;
-        if (!records.next(r) || r.type != rt::Bof)
-            return Error::make(ErrorCode::Corrupt, "sheet does not start with BOF", rt::Bof, bs.offset);
+        if (!records.next(r) || r.type != rt::Bof || r.data.size() < 4 || (r.data[2] | (r.data[3] << 8)) == rt::kBofGlobals)
+            return Error::make(ErrorCode::Corrupt, "sheet does not start with its BOF", rt::Bof, bs.offset);
 
         int depth = 1;
         bool frozen = false;
@@ -767,9 +769,11 @@ private:
                 const std::uint16_t first = in.u16(), last = in.u16(), width = in.u16(), xf = in.u16(), flags = in.u16();
                 if (in.failed())
                     return corrupt("short COLINFO record", r);
+                // A width equal to the default that was not set by hand is the default.
+                const bool ownWidth = (flags & 0x0002) || width != defaultColumnWidthUnits(sheet);
                 for (int c = first; c <= std::min<int>(last, kMaxColumns - 1); ++c) {
                     Column& column = sheet.columns[static_cast<std::size_t>(c)];
-                    column.width = width;
+                    column.width = ownWidth ? width : 0;
                     column.style = cellStyle(xf);
                     column.hidden = flags & 0x0001;
                 }

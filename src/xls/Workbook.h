@@ -235,6 +235,17 @@ struct Workbook {
     const Sheet* sheetByName(const QString& name) const;
 };
 
+// The width of columns without their own, in 1/256 of a character.
+inline std::uint16_t defaultColumnWidthUnits(const Sheet& sheet)
+{
+    if (sheet.standardWidth)
+        return *sheet.standardWidth;
+    // DEFCOLWIDTH counts digits without padding: Excel's 8 becomes 64 pixels at
+    // 7 pixels a digit, 2340 units ("8.43 characters").
+    const double units = (sheet.defaultColumnWidth * 7.0 + 8.0) / 7.0 * 256.0;
+    return static_cast<std::uint16_t>(units < 65535.0 ? units : 65535.0);
+}
+
 // True for number formats that show dates or times.
 bool isDateFormat(const QString& numberFormat);
 

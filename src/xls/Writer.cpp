@@ -312,15 +312,6 @@ bool rowHasRecord(const Row& row)
     return std::any_of(row.cells.begin(), row.cells.end(), [](const Cell& c) { return !c.isEmpty() || c.style != 0; });
 }
 
-std::uint16_t defaultWidthUnits(const Sheet& sheet)
-{
-    if (sheet.standardWidth)
-        return *sheet.standardWidth;
-    if (sheet.defaultColumnWidth == 8)
-        return 2340;
-    return static_cast<std::uint16_t>(std::min(65535.0, std::trunc((sheet.defaultColumnWidth * 7.0 + 5.0) / 7.0 * 256.0)));
-}
-
 class SheetWriter {
 public:
     SheetWriter(std::vector<std::uint8_t>& out, const Sheet& sheet, bool active,
@@ -455,7 +446,7 @@ private:
 
     void writeColumns()
     {
-        const std::uint16_t defaultWidth = defaultWidthUnits(m_sheet);
+        const std::uint16_t defaultWidth = defaultColumnWidthUnits(m_sheet);
         int c = 0;
         while (c < kMaxColumns) {
             const Column& column = m_sheet.columns[static_cast<std::size_t>(c)];

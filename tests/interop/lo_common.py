@@ -30,6 +30,10 @@ class OfficeError(RuntimeError):
     """LibreOffice could not be started or reached."""
 
 
+class OfficeCrash(OfficeError):
+    """soffice died or dropped the connection during a call."""
+
+
 class LoadError(RuntimeError):
     """A document could not be loaded (wrong password, damaged file...)."""
 
@@ -108,6 +112,7 @@ class Office:
         self.desktop = None
         self.ctx = None
         self.log_path = None
+        self.crashes = 0
 
     def __enter__(self):
         try:
@@ -195,6 +200,43 @@ class Office:
             shutil.rmtree(self.profile, ignore_errors=True)
             self.profile = None
 
+    def restart(self):
+        self.stop()
+        self.start()
+
+    def crashed(self, exc=None):
+        """True when soffice is gone (exc: the exception just seen)."""
+        if isinstance(exc, OfficeCrash):
+            return True
+        if exc is not None:
+            message = str(getattr(exc, "Message", "") or exc)
+            if type(exc).__name__.endswith("DisposedException") or "bridge disposed" in message:
+                return True
+        return self.proc is None or self.proc.poll() is not None
+
+    def check_alive(self, exc=None):
+        if self.crashed(exc):
+            raise OfficeCrash("soffice died: %s" % self._log_tail()[-600:])
+
+    def run(self, task, attempts=3):
+        """task(self); after a crash of soffice, again with a new soffice, up
+        to `attempts` times in all."""
+        for attempt in range(1, attempts + 1):
+            try:
+                return task(self)
+            except Exception as e:
+                if attempt == attempts or not self.crashed(e):
+                    raise
+            self.crashes += 1
+            self.restart()
+
+    def reflection_method(self, interface, name):
+        """An IDL method to call through core reflection; for interfaces that
+        an object answers to but does not list, which pyuno cannot call."""
+        refl = self.ctx.ServiceManager.createInstanceWithContext(
+            "com.sun.star.reflection.CoreReflection", self.ctx)
+        return refl.forName(interface).getMethod(name)
+
     def _kill_group(self, sig):
         try:
             os.killpg(self.proc.pid, sig)
@@ -217,10 +259,13 @@ class Office:
             doc = self.desktop.loadComponentFromURL(file_url(path), "_blank", 0,
                                                     _props(**values))
         except Exception as e:  # IOException, IllegalArgumentException, ...
+            self.check_alive(e)
             raise LoadError("LibreOffice could not load %s: %s" % (path, _describe(e)))
         if doc is None:
-            why = "; ".join(_describe(r) for r in handler.requests) or "no document"
-            raise LoadError("LibreOffice could not load %s: %s" % (path, why))
+            self.check_alive()
+            why = "; ".join(_describe(r) for r in handler.requests)
+            raise LoadError("LibreOffice could not load %s: %s" % (
+                path, why or "wrong or missing password, or not a readable workbook"))
         if not doc.supportsService("com.sun.star.sheet.SpreadsheetDocument"):
             close(doc)
             raise LoadError("%s did not load as a spreadsheet" % path)
@@ -248,7 +293,6 @@ def close(doc):
 
 
 def _describe(obj):
-    name = getattr(getattr(obj, "typeName", None), "__str__", lambda: "")()
     msg = getattr(obj, "Message", None)
     if msg is None:
         return "%s %s" % (type(obj).__name__, obj)

@@ -34,8 +34,8 @@ keys (lengths in 1/100 mm as LibreOffice reports them):
     default_width  the most common width of columns A:IV
     width.COL      width of a column that differs from default_width, then
                    "~N/256" = our guess of the BIFF8 COLINFO width
-                   (1/256 of the width of "0" in Arial 10, taken as 1/256 of
-                   203.2 1/100 mm, LibreOffice's 0.08 in for that glyph)
+                   (in 1/256 of the width of "0" in Arial 10, which
+                   LibreOffice takes as 140 twips = 246.9 1/100 mm)
     frozen         none, or "COLS,ROWS" frozen (columns left, rows above)
     page.size      WIDTHxHEIGHT of the paper as set (portrait numbers)
     page.landscape 0/1
@@ -237,6 +237,10 @@ def sheet_lines(doc, sheet, types, null_date):
             if isinstance(k, tuple):
                 lines.append((name, address(c, r), "error", k[1]))
             elif isinstance(v, str):
+                if "\x01" in v:
+                    # getDataArray shows a tab inside multi-line text as a
+                    # field mark; the cell's own string has the tab.
+                    v = sheet.getCellByPosition(c, r).getString()
                 if v != "" or k == "emptytext":
                     lines.append((name, address(c, r), "text", escape_text(v)))
             elif isinstance(v, float):
@@ -266,7 +270,10 @@ def dump_cells(doc):
 
 # --- meta -------------------------------------------------------------------
 
-ZERO_WIDTH_MM100 = 203.2  # "0" of Arial 10 as LibreOffice measures it for BIFF
+# Width of "0" in Arial 10 as LibreOffice 7.4 converts BIFF column widths
+# (140 twips; checked against the COLINFO records of the fixtures written by
+# Excel for Windows, LibreOffice and WPS).
+ZERO_WIDTH_MM100 = 140 * 2540 / 1440
 
 
 def _range_text(a):
@@ -341,8 +348,20 @@ def sheet_meta(doc, sheet, controller):
     return out
 
 
-def dump_meta(doc):
+def apply_view_settings(office, controller):
+    """LibreOffice gives a view the view settings read from an .xls (frozen
+    panes, displayed sheet) when the view is first activated, which a hidden
+    view never is, or when XSelectedSheetsSupplier.getSelectedSheets() is
+    called on it."""
+    method = office.reflection_method("com.sun.star.sheet.XSelectedSheetsSupplier",
+                                      "getSelectedSheets")
+    method.invoke(controller, ())
+
+
+def dump_meta(office, doc):
     controller = doc.getCurrentController()
+    if controller is not None:
+        apply_view_settings(office, controller)
     sheets = doc.getSheets()
     lines = []
     for i in range(sheets.getCount()):
@@ -351,15 +370,23 @@ def dump_meta(doc):
 
 
 def dump(office, path, password=None, meta=False):
-    """Returns the dump lines (tuples of fields) of one file."""
-    doc = office.load(path, password)
-    try:
-        lines = dump_cells(doc)
-        if meta:
-            lines.extend(dump_meta(doc))
-        return lines
-    finally:
-        lo_common.close(doc)
+    """Returns the dump lines (tuples of fields) of one file. LibreOffice 7.4
+    sometimes crashes while it applies the view settings of a workbook whose
+    displayed sheet is not the first; then the dump is made again with a new
+    soffice."""
+    def task(office):
+        doc = office.load(path, password)
+        try:
+            lines = dump_cells(doc)
+            if meta:
+                lines.extend(dump_meta(office, doc))
+            return lines
+        finally:
+            try:
+                lo_common.close(doc)
+            except Exception:
+                pass
+    return office.run(task)
 
 
 def to_text(lines):
@@ -376,7 +403,7 @@ def main(argv=None):
         lo_common.reexec_with_uno_python()
         with lo_common.Office() as office:
             lines = dump(office, args.file, args.password, args.meta)
-    except (lo_common.OfficeError, lo_common.LoadError) as e:
+    except (lo_common.OfficeError, lo_common.LoadError, OSError) as e:
         print("lo_dump: %s" % e, file=sys.stderr)
         return 1
     out = sys.stdout.buffer

@@ -290,9 +290,12 @@ TEST(SheetNavigation, LastFilledRow)
     sh.clear(40, 1);
     EXPECT_EQ(sh.lastFilledRow(1), 3);
 
-    // With row 65536 filled Excel stops at the top of that bottom block.
+    // Row 65536 filled: End(xlUp) starts from a value, so Excel walks to the
+    // top of that bottom block, or on to the next value above it (row 1 if none).
     sh.setNumber(65536, 2, 1);
-    EXPECT_EQ(sh.lastFilledRow(2), 65536);
+    EXPECT_EQ(sh.lastFilledRow(2), 1);
+    sh.setNumber(7, 2, 1);
+    EXPECT_EQ(sh.lastFilledRow(2), 7);
     sh.setNumber(65535, 2, 1);
     sh.setNumber(65534, 2, 1);
     sh.setNumber(100, 2, 1);

@@ -3,13 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QCollator>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <map>
 #include <numeric>
-
-#include <QCollator>
 
 using namespace quadrilo::store;
 namespace xls = quadrilo::xls;
@@ -198,8 +197,9 @@ TEST_F(SortFixture, FullRegisterSortsCompletely)
         if (row > 2) {
             ASSERT_LE(collator.compare(sheet.text(row - 1, 1), text), 0) << row;
             // Equal keys keep their original order (column B).
-            if (collator.compare(sheet.text(row - 1, 1), text) == 0)
+            if (collator.compare(sheet.text(row - 1, 1), text) == 0) {
                 ASSERT_LT(sheet.value(row - 1, 2).number(), sheet.value(row, 2).number()) << row;
+            }
         }
     }
     EXPECT_EQ(counts, expectedCounts);
