@@ -26,7 +26,10 @@ trap 'rm -rf "$work"' EXIT INT TERM
 
 echo "date: $(date '+%Y-%m-%d %H:%M %z')"
 echo "machine: $(nproc) cores, $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(uname -sr)"
+echo "load average before: $(cut -d ' ' -f 1-3 /proc/loadavg)"
 echo
 "$bench" "$@" "$work"
 echo
 python3 "$here/lo_timing.py" "$work/Protocollo.xls" "$password"
+echo
+echo "load average after: $(cut -d ' ' -f 1-3 /proc/loadavg)"

@@ -296,6 +296,7 @@ struct Rc4BlockCipher::State {
     {
         wipe(secret);
         wipeObject(rc4);
+        wipe(scratch);
     }
 
     void rekey(std::uint32_t newBlock)
@@ -308,16 +309,17 @@ struct Rc4BlockCipher::State {
         position = 0;
     }
 
+    // Advances the key stream; the skipped bytes land in scratch, wiped with the state.
     void discard(std::size_t count)
     {
-        std::array<std::uint8_t, 64> scratch;
         while (count > 0) {
             const std::size_t n = std::min(count, scratch.size());
             arcfour_crypt(&rc4, n, scratch.data(), scratch.data());
             count -= n;
         }
-        wipe(scratch);
     }
+
+    std::array<std::uint8_t, 64> scratch{};
 };
 
 Rc4BlockCipher::Rc4BlockCipher(Rc4Variant variant, std::span<const std::uint8_t> secret, unsigned keyBits)

@@ -230,6 +230,41 @@ class Office:
             self.crashes += 1
             self.restart()
 
+    def on_main_thread(self, fn, timeout=60.0):
+        """Runs fn() with its calls into soffice made on soffice's main thread
+        (through com.sun.star.awt.AsyncCallback) and returns its result.
+        View changes made from the bridge's own thread race with the main
+        loop and can crash LibreOffice 7.4."""
+        import threading
+        import unohelper
+        from com.sun.star.awt import XCallback
+
+        class Call(unohelper.Base, XCallback):
+            def __init__(self):
+                self.done = threading.Event()
+                self.result = None
+                self.error = None
+
+            def notify(self, data):
+                try:
+                    self.result = fn()
+                except BaseException as e:  # handed to the waiting thread
+                    self.error = e
+                finally:
+                    self.done.set()
+
+        call = Call()
+        self.ctx.ServiceManager.createInstanceWithContext(
+            "com.sun.star.awt.AsyncCallback", self.ctx).addCallback(call, None)
+        deadline = time.monotonic() + timeout
+        while not call.done.wait(0.2):
+            self.check_alive()
+            if time.monotonic() > deadline:
+                raise OfficeError("soffice did not run a call within %.0f s" % timeout)
+        if call.error is not None:
+            raise call.error
+        return call.result
+
     def reflection_method(self, interface, name):
         """An IDL method to call through core reflection; for interfaces that
         an object answers to but does not list, which pyuno cannot call."""

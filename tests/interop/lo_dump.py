@@ -348,32 +348,34 @@ def sheet_meta(doc, sheet, controller):
     return out
 
 
-def apply_view_settings(office, controller):
+def apply_view_settings(method, controller):
     """LibreOffice gives a view the view settings read from an .xls (frozen
     panes, displayed sheet) when the view is first activated, which a hidden
     view never is, or when XSelectedSheetsSupplier.getSelectedSheets() is
     called on it."""
-    method = office.reflection_method("com.sun.star.sheet.XSelectedSheetsSupplier",
-                                      "getSelectedSheets")
     method.invoke(controller, ())
 
 
 def dump_meta(office, doc):
     controller = doc.getCurrentController()
-    if controller is not None:
-        apply_view_settings(office, controller)
-    sheets = doc.getSheets()
-    lines = []
-    for i in range(sheets.getCount()):
-        lines.extend(sheet_meta(doc, sheets.getByIndex(i), controller))
-    return lines
+    method = office.reflection_method("com.sun.star.sheet.XSelectedSheetsSupplier",
+                                      "getSelectedSheets")
+
+    def work():
+        if controller is not None:
+            apply_view_settings(method, controller)
+        sheets = doc.getSheets()
+        lines = []
+        for i in range(sheets.getCount()):
+            lines.extend(sheet_meta(doc, sheets.getByIndex(i), controller))
+        return lines
+    # The view is changed (settings applied, sheets activated): on the main thread.
+    return office.on_main_thread(work)
 
 
 def dump(office, path, password=None, meta=False):
-    """Returns the dump lines (tuples of fields) of one file. LibreOffice 7.4
-    sometimes crashes while it applies the view settings of a workbook whose
-    displayed sheet is not the first; then the dump is made again with a new
-    soffice."""
+    """Returns the dump lines (tuples of fields) of one file; made again with
+    a new soffice should soffice crash."""
     def task(office):
         doc = office.load(path, password)
         try:

@@ -217,15 +217,11 @@ TEST(LayoutHeaders, EditedHeadersAreRewrittenUnnamedHeaderCellsAndCountersStay)
     EXPECT_EQ(cliente.value(1, col("IV")), CellValue::fromNumber(250));
 }
 
-TEST(LayoutPrepare, SecondRunChangesNothing)
-{
-    Workbook book = filledArchiveWithoutHeaders();
-    // Some disorder for the first run to clean up.
-    Sheet entrata = sheetOf(book, "Entrata");
-    entrata.setRotation(RangeRef::cell(2, col("G")), 45);
-    book.data().sheets[0].mergedCells.push_back(xls::CellRange{4, 5, 0, 3});
-    sheetOf(book, "Varie").setText(1, col("A"), s("vecchia intestazione"));
+namespace {
 
+// Runs the preparation twice and checks the second run changed nothing at all.
+void expectSecondRunChangesNothing(Workbook& book)
+{
     ASSERT_TRUE(layout::prepareSheets(book).isEmpty());
     const xls::Workbook once = book.data();
     std::vector<QString> areasOnce;
@@ -233,13 +229,53 @@ TEST(LayoutPrepare, SecondRunChangesNothing)
         areasOnce.push_back(sheet.scrollArea());
 
     ASSERT_TRUE(layout::prepareSheets(book).isEmpty());
-    EXPECT_TRUE(book.data() == once);
-    EXPECT_EQ(book.data().styles.size(), once.styles.size());
-    EXPECT_EQ(cellListing(book.data()), cellListing(once));
+    const xls::Workbook& twice = book.data();
+    EXPECT_TRUE(twice == once);
+    EXPECT_EQ(twice.styles.size(), once.styles.size());
+    EXPECT_EQ(twice.activeSheet, once.activeSheet);
+    EXPECT_EQ(cellListing(twice), cellListing(once));
+    ASSERT_EQ(twice.sheets.size(), once.sheets.size());
+    for (std::size_t i = 0; i < once.sheets.size(); ++i) {
+        for (int c = 0; c < xls::kMaxColumns; ++c)
+            EXPECT_TRUE(twice.sheets[i].columns[c] == once.sheets[i].columns[c])
+                << once.sheets[i].name.toStdString() << " column " << columnName(c + 1).toStdString() << ": width "
+                << once.sheets[i].columns[c].width << " -> " << twice.sheets[i].columns[c].width;
+        EXPECT_TRUE(twice.sheets[i].rows == once.sheets[i].rows) << once.sheets[i].name.toStdString();
+    }
     std::vector<QString> areasTwice;
     for (Sheet sheet : book.sheets())
         areasTwice.push_back(sheet.scrollArea());
     EXPECT_EQ(areasTwice, areasOnce);
+}
+
+// Some disorder for the first run to clean up.
+void disarrange(Workbook& book)
+{
+    sheetOf(book, "Entrata").setRotation(RangeRef::cell(2, col("G")), 45);
+    book.data().sheets[0].mergedCells.push_back(xls::CellRange{4, 5, 0, 3});
+    sheetOf(book, "Uscita").setColumnWidth(col("C"), 50);
+}
+
+} // namespace
+
+TEST(LayoutPrepare, SecondRunOnAnArchiveWithHeadersChangesNothing)
+{
+    Workbook book = layout::createArchive(s("admin"), s("admin"));
+    Sheet entrata = sheetOf(book, "Entrata");
+    entrata.setNumber(2, 1, 1);
+    entrata.setText(2, 7, s("Richiesta documentazione per la pratica edilizia n. 14/2026"));
+    disarrange(book);
+    expectSecondRunChangesNothing(book);
+}
+
+TEST(LayoutPrepare, SecondRunOnAnArchiveWithoutHeadersChangesNothing)
+{
+    // Row 1 empty (and one header edited): the first run writes the headers,
+    // the second must find nothing left to do, column widths included.
+    Workbook book = filledArchiveWithoutHeaders();
+    disarrange(book);
+    sheetOf(book, "Cliente").setText(1, col("B"), s("Nominativo"));
+    expectSecondRunChangesNothing(book);
 }
 
 TEST(LayoutPrepare, AlignmentIsResetAndMergedCellsUndone)
@@ -284,12 +320,15 @@ TEST(LayoutPrepare, AlignmentIsResetAndMergedCellsUndone)
 TEST(LayoutPrepare, ColumnsAreFittedToTheirTexts)
 {
     Workbook book = filledArchiveWithoutHeaders();
+    ASSERT_TRUE(layout::prepareSheets(book).isEmpty());
+    // Widths set by hand since the last preparation.
     Sheet entrata = sheetOf(book, "Entrata");
     ASSERT_TRUE(entrata.setColumnWidth(col("M"), 40));
     ASSERT_TRUE(entrata.setColumnWidth(col("A"), 60));
+    ASSERT_TRUE(entrata.setColumnWidth(col("G"), 2));
     ASSERT_TRUE(layout::prepareSheets(book).isEmpty());
 
-    // G holds the long subject, A only "N.Prot." and small numbers.
+    // G holds the long subject, A "N.Prot." and small numbers.
     EXPECT_GT(entrata.columnWidth(col("G")), 30);
     EXPECT_LT(entrata.columnWidth(col("A")), 12);
     EXPECT_GT(entrata.columnWidth(col("A")), 4);
