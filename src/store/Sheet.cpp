@@ -295,6 +295,8 @@ bool Sheet::setText(int row, int column, const QString& text)
         return false;
     if (text.isEmpty())
         return clear(row, column);
+    if (text.size() > kMaxTextLength)
+        return false;
     xls::Cell& cell = cellForWrite(row - 1, column - 1);
     clearValue(cell);
     cell.kind = CellKind::Text;

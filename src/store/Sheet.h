@@ -27,6 +27,8 @@ class Sheet {
 public:
     // Text rotation for setRotation(): letters stacked top to bottom.
     static constexpr int kStackedRotation = 255;
+    // Characters a cell holds in the file format.
+    static constexpr qsizetype kMaxTextLength = 32767;
 
     QString name() const;
     // 0-based position in tab order.
@@ -49,7 +51,8 @@ public:
     QString numberFormat(int row, int column) const;
 
     // --- Typed writes (the style stays; a new cell takes its column's style) ---
-    // An empty text clears the value, as Excel does.
+    // An empty text clears the value, as Excel does. A text longer than a cell
+    // holds (kMaxTextLength) is refused and the cell left as it was.
     bool setText(int row, int column, const QString& text);
     // A number that is not finite is stored as #NUM!.
     bool setNumber(int row, int column, double number);

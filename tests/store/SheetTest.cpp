@@ -119,6 +119,16 @@ TEST(SheetText, EmptyTextClearsTheValueButNotTheStyle)
     EXPECT_EQ(sh.numberFormat(2, 1), s("0.00"));
 }
 
+TEST(SheetText, TextLongerThanACellHoldsIsRefused)
+{
+    OneSheet f;
+    Sheet& sh = f.sheet;
+    sh.setText(1, 1, s("prima"));
+    EXPECT_TRUE(sh.setText(2, 1, QString(32767, QLatin1Char('a'))));
+    EXPECT_FALSE(sh.setText(1, 1, QString(32768, QLatin1Char('a'))));
+    EXPECT_EQ(sh.text(1, 1), s("prima")) << "a refused text leaves the cell as it was";
+}
+
 TEST(SheetValue, DateFormattedNumbersReadAsDates)
 {
     Workbook book(modelWithStyle(s("d-mmm-yy"), 46363.5));
@@ -542,7 +552,7 @@ TEST(SheetSizes, AutoFitFollowsTheTexts)
     sh.setColumnWidth(6, 0);       // hidden
     sh.setText(1, 7, s("Numero"));
     sh.setFontSize(RangeRef::cell(1, 7), 20);
-    sh.setText(1, 8, QString(40000, u'W'));
+    sh.setText(1, 8, QString(30000, u'W'));
 
     sh.autoFitColumns();
     const auto& columns = sh.data().columns;
