@@ -97,16 +97,6 @@ QStringList prepareSheets(Workbook& workbook)
         return sheet;
     };
 
-    for (const QString& name : {kUscita, kEntrata, kCliente, kVarie}) {
-        auto sheet = find(name);
-        if (!sheet)
-            continue;
-        sheet->activate();
-        sheet->autoFitColumns();
-        sheet->resetAlignment(RangeRef::wholeSheet());
-        if (name != kCliente)
-            sheet->select(kA1);
-    }
     if (auto entrata = find(kEntrata))
         writeRow1(*entrata, registerHeaders(RegisterKind::Entrata));
     if (auto uscita = find(kUscita))
@@ -124,6 +114,18 @@ QStringList prepareSheets(Workbook& workbook)
         // O, N, U, T
         formatColumnsAsText(*varie, {varie::kUserPassword, varie::kUserLogin, 21, 20});
         varie->select(kA2);
+    }
+    // Fitted after the headers are written, so that they count and a second run
+    // changes nothing.
+    for (const QString& name : {kUscita, kEntrata, kCliente, kVarie}) {
+        auto sheet = find(name);
+        if (!sheet)
+            continue;
+        sheet->activate();
+        sheet->autoFitColumns();
+        sheet->resetAlignment(RangeRef::wholeSheet());
+        if (name == kUscita || name == kEntrata)
+            sheet->select(kA1);
     }
     for (const QString& name : {kCliente, kEntrata, kVarie, kUscita}) {
         if (auto sheet = find(name)) {

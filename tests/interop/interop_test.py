@@ -45,6 +45,7 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, HERE)
 import lo_common  # noqa: E402
 

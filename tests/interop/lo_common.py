@@ -21,6 +21,8 @@ import time
 import uuid
 from pathlib import Path
 
+sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
+
 SYSTEM_PYTHONS = ("/usr/bin/python3",)
 XLS_FILTER = "MS Excel 97"
 START_TIMEOUT = 60.0
@@ -65,7 +67,7 @@ def find_soffice():
 
 
 def _props(**values):
-    import uno
+    import uno  # noqa: F401  (makes the com.sun.star modules importable)
     from com.sun.star.beans import PropertyValue
     out = []
     for name, value in values.items():
@@ -78,8 +80,10 @@ def _props(**values):
 
 def _abort_handler():
     """An InteractionHandler that answers every request with Abort."""
+    import uno
     import unohelper
-    from com.sun.star.task import XInteractionHandler, XInteractionAbort
+    from com.sun.star.task import XInteractionHandler
+    abort = uno.getTypeByName("com.sun.star.task.XInteractionAbort")
 
     class AbortingHandler(unohelper.Base, XInteractionHandler):
         def __init__(self):
@@ -91,12 +95,10 @@ def _abort_handler():
             except Exception:
                 pass
             for cont in request.getContinuations():
-                if cont.queryInterface(uno.getTypeByName(
-                        "com.sun.star.task.XInteractionAbort")) is not None:
+                if cont.queryInterface(abort) is not None:
                     cont.select()
                     return
 
-    import uno
     return AbortingHandler()
 
 
@@ -280,7 +282,6 @@ class Office:
 
     def load(self, path, password=None, read_only=True):
         """Loads a spreadsheet hidden; raises LoadError when it cannot."""
-        import uno
         if not os.path.isfile(path):
             raise LoadError("no such file: %s" % path)
         handler = _abort_handler()

@@ -33,9 +33,11 @@ With --meta, after the cells, lines about each sheet:
 keys (lengths in 1/100 mm as LibreOffice reports them):
     default_width  the most common width of columns A:IV
     width.COL      width of a column that differs from default_width, then
-                   "~N/256" = our guess of the BIFF8 COLINFO width
-                   (in 1/256 of the width of "0" in Arial 10, which
-                   LibreOffice takes as 140 twips = 246.9 1/100 mm)
+                   "~N/256": a rough guess of the BIFF8 COLINFO width, taking
+                   the digit width as 140 twips (246.9 1/100 mm). LibreOffice
+                   measures the digit of the file's own default font, so the
+                   real factor varies by file (126 to 140 twips seen on the
+                   fixtures); compare widths with default_width instead.
     frozen         none, or "COLS,ROWS" frozen (columns left, rows above)
     page.size      WIDTHxHEIGHT of the paper as set (portrait numbers)
     page.landscape 0/1
@@ -61,6 +63,7 @@ import os
 import re
 import sys
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import lo_common  # noqa: E402
 
@@ -270,9 +273,8 @@ def dump_cells(doc):
 
 # --- meta -------------------------------------------------------------------
 
-# Width of "0" in Arial 10 as LibreOffice 7.4 converts BIFF column widths
-# (140 twips; checked against the COLINFO records of the fixtures written by
-# Excel for Windows, LibreOffice and WPS).
+# Digit width behind the "~N/256" guess: 140 twips, what LibreOffice 7.4 used
+# for the fixtures written by Excel for Windows, LibreOffice and WPS.
 ZERO_WIDTH_MM100 = 140 * 2540 / 1440
 
 

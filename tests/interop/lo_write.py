@@ -22,6 +22,7 @@ import datetime
 import os
 import sys
 
+sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import lo_common  # noqa: E402
 

@@ -461,34 +461,34 @@ TEST(SessionSave, FileWithoutDroppedContentKeepsNoCopy)
 
 TEST(SessionErrorTexts, SayWhatHappenedInItalian)
 {
-    const QString path = s("/srv/ufficio/Protocollo.xls");
+    const QString path = s("archivio/Protocollo.xls");
     SessionError error;
     error.path = path;
 
     error.kind = SessionError::Kind::InUse;
-    EXPECT_EQ(sessionErrorText(error), s("Il file /srv/ufficio/Protocollo.xls è già aperto da un altro programma."));
+    EXPECT_EQ(sessionErrorText(error), s("Il file archivio/Protocollo.xls è già aperto da un altro programma."));
     error.kind = SessionError::Kind::Missing;
-    EXPECT_EQ(sessionErrorText(error), s("Il file /srv/ufficio/Protocollo.xls non è stato trovato."));
+    EXPECT_EQ(sessionErrorText(error), s("Il file archivio/Protocollo.xls non è stato trovato."));
     error.kind = SessionError::Kind::SaveFailed;
     error.detail = s("No space left on device");
     EXPECT_EQ(sessionErrorText(error),
-              s("Il salvataggio del file /srv/ufficio/Protocollo.xls non è riuscito; il file precedente è rimasto intatto. "
+              s("Il salvataggio del file archivio/Protocollo.xls non è riuscito; il file precedente è rimasto intatto. "
                 "Motivo: No space left on device"));
 
     const auto cause = [](xls::ErrorCode code) { return xls::Error::make(code, "detail"); };
     EXPECT_EQ(readErrorText(cause(xls::ErrorCode::WrongPassword), path),
-              s("La password del file /srv/ufficio/Protocollo.xls non è corretta."));
+              s("La password del file archivio/Protocollo.xls non è corretta."));
     EXPECT_EQ(readErrorText(cause(xls::ErrorCode::OfficeOpenXml), path),
-              s("Il file /srv/ufficio/Protocollo.xls è nel formato .xlsx: occorre salvarlo come "
+              s("Il file archivio/Protocollo.xls è nel formato .xlsx: occorre salvarlo come "
                 "\"Cartella di lavoro di Excel 97-2003\" (.xls)."));
     EXPECT_EQ(readErrorText(cause(xls::ErrorCode::UnsupportedVersion), path),
-              s("Il file /srv/ufficio/Protocollo.xls è nel formato di Excel 95 o precedente: occorre salvarlo come "
+              s("Il file archivio/Protocollo.xls è nel formato di Excel 95 o precedente: occorre salvarlo come "
                 "\"Cartella di lavoro di Excel 97-2003\" (.xls)."));
 
     // Unreadable speaks of the cause.
     error.kind = SessionError::Kind::Unreadable;
     error.cause = cause(xls::ErrorCode::WrongPassword);
-    EXPECT_EQ(sessionErrorText(error), s("La password del file /srv/ufficio/Protocollo.xls non è corretta."));
+    EXPECT_EQ(sessionErrorText(error), s("La password del file archivio/Protocollo.xls non è corretta."));
 }
 
 TEST(SessionErrorTexts, NameTheFileOfTheFailedOpen)
