@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <optional>
 
@@ -315,8 +316,9 @@ bool rowHasRecord(const Row& row)
 class SheetWriter {
 public:
     SheetWriter(std::vector<std::uint8_t>& out, const Sheet& sheet, bool active,
-                const QHash<QString, std::uint32_t>& sstIndex)
-        : m_out(out), m_rw(out), m_w(m_rw.bytes()), m_sheet(sheet), m_active(active), m_sstIndex(sstIndex)
+                const std::vector<std::uint32_t>& sstIndexes, std::size_t& nextText)
+        : m_out(out), m_rw(out), m_w(m_rw.bytes()), m_sheet(sheet), m_active(active), m_sstIndexes(sstIndexes),
+          m_nextText(nextText)
     {
     }
 
@@ -542,6 +544,25 @@ private:
         return dbCell;
     }
 
+    // One cell record in a single append: header, row, column, XF, then the value.
+    template <std::size_t N>
+    void cellRecord(std::uint16_t type, std::uint16_t r, std::uint16_t column, std::uint16_t xf, const std::uint8_t (&value)[N])
+    {
+        std::uint8_t bytes[10 + N] = {static_cast<std::uint8_t>(type), static_cast<std::uint8_t>(type >> 8),
+                                      static_cast<std::uint8_t>(6 + N), 0,
+                                      static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(r >> 8),
+                                      static_cast<std::uint8_t>(column), static_cast<std::uint8_t>(column >> 8),
+                                      static_cast<std::uint8_t>(xf), static_cast<std::uint8_t>(xf >> 8)};
+        std::memcpy(bytes + 10, value, N);
+        m_out.insert(m_out.end(), bytes, bytes + sizeof bytes);
+    }
+
+    static void littleEndian(std::uint8_t* out, std::uint64_t v, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            out[i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+
     void writeCells(std::uint16_t r, const Row& row)
     {
         for (std::size_t c = 0; c < row.cells.size(); ++c) {
@@ -550,44 +571,32 @@ private:
             const auto column = static_cast<std::uint16_t>(c);
             switch (cell.kind) {
             case CellKind::Empty:
-                if (cell.style == 0)
-                    break;
-                m_rw.record(rt::Blank, {r, column, xf});
+                if (cell.style != 0)
+                    m_rw.record(rt::Blank, {r, column, xf});
                 break;
-            case CellKind::Text:
-                m_rw.begin(rt::LabelSst);
-                m_w.u16(r);
-                m_w.u16(column);
-                m_w.u16(xf);
-                m_w.u32(m_sstIndex.value(cell.text));
-                m_rw.end();
+            case CellKind::Text: {
+                std::uint8_t index[4];
+                littleEndian(index, m_sstIndexes[m_nextText++], 4);
+                cellRecord(rt::LabelSst, r, column, xf, index);
                 break;
+            }
             case CellKind::Number:
                 if (auto rk = encodeRk(cell.number)) {
-                    m_rw.begin(rt::Rk);
-                    m_w.u16(r);
-                    m_w.u16(column);
-                    m_w.u16(xf);
-                    m_w.u32(*rk);
+                    std::uint8_t value[4];
+                    littleEndian(value, *rk, 4);
+                    cellRecord(rt::Rk, r, column, xf, value);
                 } else {
-                    m_rw.begin(rt::Number);
-                    m_w.u16(r);
-                    m_w.u16(column);
-                    m_w.u16(xf);
-                    m_w.f64(cell.number);
+                    std::uint8_t value[8];
+                    littleEndian(value, std::bit_cast<std::uint64_t>(cell.number), 8);
+                    cellRecord(rt::Number, r, column, xf, value);
                 }
-                m_rw.end();
                 break;
             case CellKind::Boolean:
-            case CellKind::Error:
-                m_rw.begin(rt::BoolErr);
-                m_w.u16(r);
-                m_w.u16(column);
-                m_w.u16(xf);
-                m_w.u8(cell.code);
-                m_w.u8(cell.kind == CellKind::Error ? 1 : 0);
-                m_rw.end();
+            case CellKind::Error: {
+                const std::uint8_t value[2] = {cell.code, static_cast<std::uint8_t>(cell.kind == CellKind::Error ? 1 : 0)};
+                cellRecord(rt::BoolErr, r, column, xf, value);
                 break;
+            }
             }
         }
     }
@@ -681,7 +690,8 @@ private:
     ByteWriter& m_w;
     const Sheet& m_sheet;
     bool m_active;
-    const QHash<QString, std::uint32_t>& m_sstIndex;
+    const std::vector<std::uint32_t>& m_sstIndexes;   // string index of every text cell, in writing order
+    std::size_t& m_nextText;
 };
 
 } // namespace
@@ -731,25 +741,31 @@ Result<std::vector<std::uint8_t>> writeWorkbookStream(const Workbook& book, cons
     if (!options.password.isEmpty())
         encryptor.emplace(options.password, options.random ? options.random : systemRandom());
 
-    // Shared strings, in order of first use.
+    // Shared strings, in order of first use; each text cell's index in writing order.
     std::vector<QString> strings;
+    std::vector<std::uint32_t> textIndexes;
     QHash<QString, std::uint32_t> sstIndex;
-    std::uint32_t sstTotal = 0;
+    std::size_t cellCount = 0;
+    std::size_t textBytes = 0;
     for (const Sheet& sheet : book.sheets)
-        for (const Row& row : sheet.rows)
+        for (const Row& row : sheet.rows) {
+            cellCount += row.cells.size();
             for (const Cell& cell : row.cells)
                 if (cell.kind == CellKind::Text) {
-                    ++sstTotal;
                     auto it = sstIndex.find(cell.text);
                     if (it == sstIndex.end()) {
-                        sstIndex.insert(cell.text, static_cast<std::uint32_t>(strings.size()));
+                        it = sstIndex.insert(cell.text, static_cast<std::uint32_t>(strings.size()));
                         strings.push_back(cell.text);
+                        textBytes += static_cast<std::size_t>(cell.text.size()) * 2 + 3;
                     }
+                    textIndexes.push_back(it.value());
                 }
+        }
+    const auto sstTotal = static_cast<std::uint32_t>(textIndexes.size());
 
     const Tables tables = buildTables(book);
     std::vector<std::uint8_t> out;
-    out.reserve(1 << 20);
+    out.reserve((1 << 16) + cellCount * 18 + textBytes + textBytes / 8000 * 5);
     RecordWriter rw(out);
     ByteWriter& w = rw.bytes();
 
@@ -796,10 +812,13 @@ Result<std::vector<std::uint8_t>> writeWorkbookStream(const Workbook& book, cons
     rw.record(rt::RefreshAll, {0});
     rw.record(rt::BookBool, {0});
 
+    // Excel wants at least five FONT records: four copies of the default, then the rest.
     for (int i = 0; i < 4; ++i)
         writeFont(rw, tables.fonts.front());
     for (std::size_t i = 1; i < tables.fonts.size(); ++i)
         writeFont(rw, tables.fonts[i]);
+    if (tables.fonts.size() == 1)
+        writeFont(rw, tables.fonts.front());
     for (const auto& [id, format] : tables.customFormats) {
         rw.begin(rt::Format);
         w.u16(id);
@@ -865,9 +884,10 @@ Result<std::vector<std::uint8_t>> writeWorkbookStream(const Workbook& book, cons
     rw.begin(rt::Eof);
     rw.end();
 
+    std::size_t nextText = 0;
     for (std::size_t i = 0; i < book.sheets.size(); ++i) {
         w.patchU32(boundSheetAt[i] + 4, static_cast<std::uint32_t>(out.size()));
-        SheetWriter(out, book.sheets[i], static_cast<int>(i) == active, sstIndex).write();
+        SheetWriter(out, book.sheets[i], static_cast<int>(i) == active, textIndexes, nextText).write();
     }
     if (out.size() > 0x7FFFFFFF)
         return Error::make(ErrorCode::TooLarge, "workbook stream larger than 2 GiB");

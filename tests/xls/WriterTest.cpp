@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 using namespace quadrilo;
@@ -62,6 +63,10 @@ TEST(Writer, GlobalsStartWithBofAndStreamIsPadded)
     EXPECT_EQ(recs[0].data, (std::vector<std::uint8_t>{0x00, 0x06, 0x05, 0x00, 0xBB, 0x0D, 0xCC, 0x07, 0xC1, 0, 0, 0, 0x06, 0x08, 0, 0}));
     for (const auto& r : recs)
         EXPECT_LE(r.data.size(), 8224u);
+    const auto fonts = std::count_if(recs.begin(), recs.end(), [](const Rec& r) { return r.type == xls::rt::Font; });
+    const auto styleXfs = std::count_if(recs.begin(), recs.end(), [](const Rec& r) { return r.type == xls::rt::Xf; });
+    EXPECT_GE(fonts, 5) << "Excel wants five fonts at least";
+    EXPECT_GE(styleXfs, 16) << "15 style XFs and the default cell XF";
 }
 
 TEST(Writer, FilePassFollowsBofAndKeepsSizes)
