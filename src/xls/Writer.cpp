@@ -525,7 +525,6 @@ private:
             m_w.u16(static_cast<std::uint16_t>(kStyleXfCount));
             m_rw.end();
         }
-        const std::size_t cellsStart = m_rw.position();
         std::vector<std::size_t> rowStarts;
         for (std::size_t i = from; i < to; ++i) {
             rowStarts.push_back(m_rw.position());
@@ -535,7 +534,6 @@ private:
         m_rw.begin(rt::DbCell);
         m_w.u32(static_cast<std::uint32_t>(dbCell - firstRowRecord));
         std::size_t previous = firstRowRecord + 20;
-        (void)cellsStart;
         for (std::size_t start : rowStarts) {
             m_w.u16(static_cast<std::uint16_t>(start - previous));
             previous = start;
