@@ -1,0 +1,383 @@
+#include "app/Form1.h"
+
+#include "app/Form4.h"
+#include "app/Logo.h"
+#include "contacts/ContactPanel.h"
+#include "contacts/ContactPicker.h"
+#include "printing/PrintPanel.h"
+#include "register/ClearFields.h"
+#include "register/ProtocolPanel.h"
+#include "settings/LookupLists.h"
+#include "settings/SettingsPanel.h"
+#include "settings/UsersPanel.h"
+#include "store/ErrorText.h"
+
+#include <QAction>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace quadrilo {
+
+namespace layout = store::layout;
+using layout::RegisterKind;
+
+namespace {
+
+// A label that reports presses of any mouse button.
+class PressableLabel final : public QLabel {
+public:
+    std::function<void()> pressed;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        QLabel::mousePressEvent(event);
+        if (pressed)
+            pressed();
+    }
+};
+
+QAction* makeAction(QObject* parent, const char* name, const QString& caption)
+{
+    auto* action = new QAction(caption, parent);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+} // namespace
+
+Form1::Form1(Form1Setup setup, QWidget* parent)
+    : QMainWindow(parent)
+    , m_setup(std::move(setup))
+    , m_context{m_setup.session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.programFolder, {}, {}}
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Quadrilo versione 3.2 - Release del 4-8-2009"));
+    m_context.clearFields = [this] { ClearFields(); };
+    m_context.saveWorkbook = [this] { return SaveWorkbook(); };
+
+    m_protocol = new protocol::ProtocolPanel(m_context);
+    m_picker = new contacts::ContactPicker(m_context);
+    m_protocol->setContactPicker(m_picker);
+    m_contacts = new contacts::ContactPanel(m_context);
+    m_settings = new settings::SettingsPanel(m_context);
+    m_print = new printing::PrintPanel;
+    m_users = new settings::UsersPanel(m_context);
+
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    layout->addWidget(buildTopBar());
+    for (QWidget* panel : std::initializer_list<QWidget*>{m_protocol, m_contacts, m_settings, m_print, m_users})
+        layout->addWidget(panel);
+    layout->addStretch();
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(central);
+    setCentralWidget(scroll);
+    buildMenu();
+
+    connect(m_protocol->exitButton(), &QPushButton::clicked, this, &Form1::Command20_Click);
+    connect(m_protocol->newContactButton(), &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(m_protocol->selectContactButton(), &QPushButton::clicked, m_picker, &contacts::ContactPicker::open);
+    connect(m_picker, &contacts::ContactPicker::contactChosen, m_protocol, &protocol::ProtocolPanel::setCorrespondent);
+    connect(m_picker->exitButton(), &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(m_contacts->exitButton(), &QPushButton::clicked, this, &Form1::Command12_Click);
+    connect(m_settings->exitButton(), &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_print->exitButton(), &QPushButton::clicked, this, &Form1::Command5_Click);
+
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("Timer2"));
+    m_timer->setInterval(1000);
+    connect(m_timer, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    m_timer->start();
+    Timer2_Timer();
+
+    addCompanionWindow(&m_setup.notesWindow);
+
+    // Form_Load: only the menu, the clock and the logo show.
+    showAndHide({}, {1, 3, 4, 5, 7});
+    resize(1120, 780);
+}
+
+Form1::~Form1() = default;
+
+QWidget* Form1::buildTopBar()
+{
+    auto* bar = new QWidget;
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto* logo = new PressableLabel;
+    logo->setObjectName(QStringLiteral("Image1"));
+    logo->setPixmap(drawLogo(40));
+    logo->setToolTip(kProductWebPage);
+    logo->setAccessibleName(QStringLiteral("Quadrilo: pagina web"));
+    logo->pressed = [this] { Image1_MouseDown(); };
+    m_logo = logo;
+    auto* info = new QLabel(QStringLiteral("Registro di protocollo della corrispondenza in Entrata e in Uscita"));
+    auto* guide = new QPushButton(QStringLiteral("Istruzioni"));
+    guide->setObjectName(QStringLiteral("Command4"));
+    connect(guide, &QPushButton::clicked, this, &Form1::MnIstruzioni_Click);
+    m_clock = new QLineEdit;
+    m_clock->setObjectName(QStringLiteral("Text9"));
+    m_clock->setReadOnly(true);
+    m_clock->setFocusPolicy(Qt::NoFocus);
+    m_clock->setAccessibleName(QStringLiteral("Ora e data"));
+    m_clock->setMinimumWidth(m_clock->fontMetrics().horizontalAdvance(QStringLiteral("Ore...00:00:00    00/00/0000")) + 16);
+    row->addWidget(m_logo);
+    row->addWidget(info, 1);
+    row->addWidget(guide);
+    row->addWidget(m_clock);
+    return bar;
+}
+
+void Form1::buildMenu()
+{
+    QMenuBar* bar = menuBar();
+    QMenu* registers = bar->addMenu(kProductName);
+    registers->setObjectName(QStringLiteral("MenuPratiche"));
+    QAction* entrata = makeAction(this, "MenuClienti", QStringLiteral("Gestione &in Entrata"));
+    QAction* uscita = makeAction(this, "MenuArchiviazione", QStringLiteral("Gestione &in Uscita"));
+    registers->addAction(entrata);
+    registers->addAction(uscita);
+    connect(entrata, &QAction::triggered, this, [this] { openRegister(RegisterKind::Entrata); });
+    connect(uscita, &QAction::triggered, this, [this] { openRegister(RegisterKind::Uscita); });
+
+    struct Entry {
+        const char* name;
+        const char* caption;
+        void (Form1::*handler)();
+    };
+    const Entry entries[] = {
+        {"MnContatti", "&Gestione Contatti", &Form1::MnContatti_Click},
+        {"MnCoopertina", "&Stampe", &Form1::MnCoopertina_Click},
+        {"MnImpostazioni", "&Impostazioni", &Form1::MnImpostazioni_Click},
+        {"MnUtente", "&Utenti/Password", nullptr},
+        {"MnIstruzioni", "&Istruzioni", &Form1::MnIstruzioni_Click},
+        {"Norme", "&Norme di Utilizzo", &Form1::Norme_Click},
+        {"MnExcel", "&Excel", nullptr},
+        {"MenuEsci", "&Esci dal programma", &Form1::MenuEsci_Click},
+    };
+    for (const Entry& entry : entries) {
+        QAction* action = makeAction(this, entry.name, QString::fromUtf8(entry.caption));
+        bar->addAction(action);
+        if (entry.handler)
+            connect(action, &QAction::triggered, this, entry.handler);
+        else
+            action->setEnabled(false);  // the users area is not part of this program yet
+    }
+}
+
+QWidget* Form1::frame(int number) const
+{
+    switch (number) {
+    case 1: return m_protocol;
+    case 2: return m_protocol->calendarFrame();
+    case 3: return m_contacts;
+    case 4: return m_settings;
+    case 5: return m_print;
+    case 6: return m_protocol->commandFrame();
+    case 7: return m_users;
+    case 8: return m_picker;
+    }
+    return nullptr;
+}
+
+void Form1::showAndHide(std::initializer_list<int> shown, std::initializer_list<int> hidden)
+{
+    for (int number : shown)
+        frame(number)->show();
+    for (int number : hidden)
+        frame(number)->hide();
+}
+
+void Form1::addCompanionWindow(QWidget* window)
+{
+    window->installEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowActivate && watched->isWidgetType())
+        m_companionWasActive = true;
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool Form1::event(QEvent* event)
+{
+    const bool handled = QMainWindow::event(event);
+    // The first showing, and coming back from another window of the program;
+    // message boxes and input boxes do not count.
+    const bool firstShow = event->type() == QEvent::Show && !m_activated;
+    const bool back = event->type() == QEvent::WindowActivate && m_companionWasActive;
+    if (!m_ended && (firstShow || back)) {
+        m_activated = true;
+        m_companionWasActive = false;
+        Form_Activate();
+    }
+    return handled;
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+void Form1::Form_Activate()
+{
+    store::Workbook& workbook = m_context.workbook();
+    namespace varie = layout::varie;
+    settings::fillLookupList(workbook, varie::kDocumentTypes, *m_settings->selector(varie::kDocumentTypes));
+    settings::fillLookupList(workbook, varie::kCorrespondenceTypes, *m_settings->selector(varie::kCorrespondenceTypes));
+    settings::fillLookupList(workbook, varie::kSectors, *m_settings->selector(varie::kSectors));
+    settings::fillLookupList(workbook, varie::kAssignees, *m_settings->selector(varie::kAssignees));
+    m_contacts->fillContactList();
+    settings::fillLookupList(workbook, varie::kContactTypes, *m_settings->selector(varie::kContactTypes));
+    settings::fillLookupList(workbook, varie::kDocumentTypes, *m_protocol->documentTypeCombo());
+    settings::fillLookupList(workbook, varie::kCorrespondenceTypes, *m_protocol->correspondenceTypeCombo());
+    settings::fillLookupList(workbook, varie::kSectors, *m_protocol->sectorCombo());
+    settings::fillLookupList(workbook, varie::kAssignees, *m_protocol->assigneeCombo());
+    settings::fillLookupList(workbook, varie::kContactTypes, *m_contacts->contactTypeCombo());
+
+    m_protocol->calendar()->setSelectedDate(m_context.clock.now().date());
+    m_protocol->calendar()->hide();
+
+    m_contacts->ensureContactCounter();
+    m_contacts->showContactCounter();
+
+    layout::prepareSheets(workbook);
+    m_users->showOwnerData();
+    m_protocol->registerModel().setRows({});
+}
+
+void Form1::ClearFields()
+{
+    protocol::clearEveryField(*this);
+    m_contacts->showContactCounter();
+    m_protocol->showNextNumber();
+}
+
+bool Form1::SaveWorkbook()
+{
+    return saveWorkbook(m_context.session, m_context.dialogs, this);
+}
+
+void Form1::openRegister(RegisterKind kind)
+{
+    showAndHide({1, 6}, {2, 3, 4, 5, 7, 8});
+    m_protocol->openRegister(kind);
+    m_contacts->fillContactList();
+}
+
+void Form1::MnContatti_Click()
+{
+    showAndHide({3}, {1, 2, 8, 5, 4, 7});
+    m_contacts->fillContactList();
+}
+
+void Form1::MnCoopertina_Click()
+{
+    showAndHide({5}, {1, 3, 4, 7, 2, 8});
+}
+
+void Form1::MnImpostazioni_Click()
+{
+    showAndHide({4}, {8, 1, 3, 5, 7, 2});
+    m_settings->disableEditBoxes();
+}
+
+void Form1::MnIstruzioni_Click()
+{
+    m_context.desktop.openDocument(QDir(m_context.programFolder).filePath(layout::kGuideFileName));
+}
+
+void Form1::Norme_Click()
+{
+    m_setup.notesWindow.showNotes(true);
+    showAndHide({}, {2, 3, 4, 5, 1, 7, 8, 6});
+}
+
+void Form1::Command20_Click()
+{
+    showAndHide({}, {6, 1});
+}
+
+void Form1::Command12_Click()
+{
+    showAndHide({}, {3});
+    m_contacts->chooser()->clear();
+    ClearFields();
+    SaveWorkbook();
+}
+
+void Form1::Command2_Click()
+{
+    showAndHide({}, {4});
+    ClearFields();
+    m_settings->resetEditing();
+}
+
+void Form1::Command5_Click()
+{
+    showAndHide({}, {5});
+    SaveWorkbook();
+}
+
+void Form1::Command6_Click()
+{
+    showAndHide({}, {8});
+}
+
+void Form1::Command15_Click()
+{
+    showAndHide({3}, {1});
+}
+
+void Form1::Timer2_Timer()
+{
+    const QDateTime now = m_context.clock.now();
+    m_clock->setText(QStringLiteral("Ore...") + now.toString(kTimeFormat) + QStringLiteral("    ")
+                     + now.toString(kDateFormat));
+}
+
+void Form1::Image1_MouseDown()
+{
+    m_logo->setFrameShape(QFrame::Box);
+    m_logo->setFrameShadow(QFrame::Plain);
+    m_context.desktop.openWebPage(kProductWebPage);
+}
+
+void Form1::MenuEsci_Click()
+{
+    m_setup.notesWindow.hide();
+    store::WorkbookSession& session = m_context.session;
+    auto saved = session.save();
+    if (!saved) {
+        // Ending now would lose what the save did not write: the user decides.
+        const QString question = QStringLiteral("ERRORE: ") + store::sessionErrorText(saved.error())
+            + QStringLiteral("\n\nUscire comunque dal programma? Le modifiche non salvate andranno perse.");
+        if (!m_context.dialogs.askYesNo(this, kProductName, question, MessageIcon::Stop))
+            return;
+    } else if (!saved->keptOriginal.isEmpty()) {
+        m_context.dialogs.message(this, kProductName,
+                                  store::keptOriginalText(session.droppedContent(), saved->keptOriginal),
+                                  MessageIcon::Information);
+    }
+    session.close();
+    m_ended = true;
+    m_timer->stop();
+    m_setup.endProgram();
+}
+
+} // namespace quadrilo

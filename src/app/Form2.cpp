@@ -1,0 +1,233 @@
+#include "app/Form2.h"
+
+#include "app/Form1.h"
+#include "app/Form4.h"
+#include "app/Logo.h"
+#include "app/seams/PanelContext.h"
+#include "store/ErrorText.h"
+#include "store/Layout.h"
+#include "store/Sheet.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quadrilo {
+
+namespace layout = store::layout;
+
+namespace {
+
+// The password the login field holds when the window shows: the one a new
+// archive's first user gets.
+const QString kPresetPassword = QStringLiteral("admin");
+
+const QString kInUseText = QStringLiteral(
+    "ERRORE: Risulta che il database Protocollo.xls è già aperto\n Occorre chiuderlo e  poi si potrà riaprire l'applicazione !");
+
+QString notFoundText(const QString& path)
+{
+    return QStringLiteral("Impossibile eseguire il programma\r\nIl file ") + QDir::toNativeSeparators(path)
+        + QStringLiteral(" non è stato trovato.");
+}
+
+} // namespace
+
+Form2::Form2(ProgramSetup setup, QWidget* parent)
+    : QWidget(parent)
+    , m_setup(std::move(setup))
+    , m_notes(std::make_unique<Form4>())
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Quadrilo versione 3.1 "));
+    if (m_setup.workbookPassword.isEmpty())
+        m_setup.workbookPassword = layout::kWorkbookPassword;
+
+    auto* picture = new QLabel;
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setPixmap(drawLogo(48));
+    auto* info = new QLabel(QStringLiteral("Registro di protocollo della corrispondenza"));
+
+    m_user = new QComboBox;
+    m_user->setObjectName(QStringLiteral("Combo1"));
+    m_user->setEditable(true);
+    m_user->setInsertPolicy(QComboBox::NoInsert);
+    m_password = new QLineEdit(kPresetPassword);
+    m_password->setObjectName(QStringLiteral("Text1"));
+    m_password->setEchoMode(QLineEdit::Password);
+    m_password->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    auto* userLabel = new QLabel(QStringLiteral("Seleziona Utente:"));
+    userLabel->setBuddy(m_user);
+    auto* passwordLabel = new QLabel(QStringLiteral("Password:"));
+    passwordLabel->setBuddy(m_password);
+
+    m_enter = new QPushButton(QStringLiteral("&Entra"));
+    m_enter->setObjectName(QStringLiteral("Command1"));
+    m_enter->setDefault(true);
+    m_cancel = new QPushButton(QStringLiteral("Annulla"));
+    m_cancel->setObjectName(QStringLiteral("Command2"));
+    m_notesBox = new QCheckBox(QStringLiteral("Leggi le novità di questa versione "));
+    m_notesBox->setObjectName(QStringLiteral("Check1"));
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(userLabel, 0, 0);
+    grid->addWidget(m_user, 0, 1);
+    grid->addWidget(passwordLabel, 1, 0);
+    grid->addWidget(m_password, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_notesBox);
+    buttons->addStretch();
+    buttons->addWidget(m_enter);
+    buttons->addWidget(m_cancel);
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(picture);
+    top->addWidget(info, 1);
+    layout->addLayout(top);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    connect(m_enter, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(m_cancel, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(m_notesBox, &QCheckBox::clicked, this, &Form2::Check1_Click);
+}
+
+Form2::~Form2()
+{
+    // The main window goes first: it uses the session and the notes window.
+    m_main.reset();
+}
+
+QString Form2::workbookPath() const
+{
+    return QDir(m_setup.programFolder).filePath(layout::kWorkbookFileName);
+}
+
+bool Form2::Form_Load()
+{
+    QDir(m_setup.programFolder).mkpath(layout::kAttachmentFolder);
+
+    const QString path = workbookPath();
+    if (store::WorkbookSession::isFileInUse(path)) {
+        m_setup.dialogs.message(this, kProductName, kInUseText, MessageIcon::Stop);
+        return false;
+    }
+    if (!store::WorkbookSession::verifyFile(path)) {
+        m_setup.dialogs.message(this, QString(), notFoundText(path), MessageIcon::None);
+        return false;
+    }
+
+    store::SessionOptions options;
+    options.password = m_setup.workbookPassword;
+    auto opened = store::WorkbookSession::open(path, options);
+    if (!opened) {
+        const store::SessionError& error = opened.error();
+        if (error.kind == store::SessionError::Kind::InUse)
+            m_setup.dialogs.message(this, kProductName, kInUseText, MessageIcon::Stop);
+        else if (error.kind == store::SessionError::Kind::Missing)
+            m_setup.dialogs.message(this, QString(), notFoundText(path), MessageIcon::None);
+        else
+            m_setup.dialogs.message(this, kProductName,
+                                    QStringLiteral("ERRORE: Impossibile aprire il database ") + QDir::toNativeSeparators(path)
+                                        + QStringLiteral("\n") + store::sessionErrorText(error)
+                                        + QStringLiteral("\nIl file non è stato modificato; il programma si chiuderà."),
+                                    MessageIcon::Stop);
+        return false;
+    }
+    m_session = std::move(*opened);
+    FillUserList();
+    return true;
+}
+
+void Form2::FillUserList()
+{
+    m_user->clear();
+    m_user->clearEditText();
+    auto sheet = m_session->workbook().sheet(layout::kVarie);
+    if (!sheet)
+        return;
+    sheet->activate();
+    const int column = layout::varie::kUserLogin;
+    QStringList names;
+    const int last = sheet->lastUsedRow();
+    for (int row = 2; row <= last && !sheet->isEmpty(row, column); ++row)
+        names << sheet->text(row, column);
+    m_user->addItems(names);
+    m_user->setCurrentIndex(-1);
+    m_user->clearEditText();
+}
+
+void Form2::Command1_Click()
+{
+    m_notes->hide();
+    const QString login = m_user->currentText();
+    const QString password = m_password->text();
+    if (login.isEmpty() || password.isEmpty()) {
+        m_setup.dialogs.message(
+            this, kProductName,
+            QStringLiteral("I Campi - Utente- e -Password-  non possono essere vuoti, l'applicazione si chiuderà !"),
+            MessageIcon::Information);
+        endWithoutSaving();
+        return;
+    }
+
+    auto sheet = m_session->workbook().sheet(layout::kVarie);
+    if (!sheet)
+        return;
+    sheet->activate();
+    namespace varie = layout::varie;
+    const int lastRow = sheet->lastFilledRow(varie::kUserLogin);
+    for (int row = 1; row <= lastRow; ++row) {
+        if (!sheet->value(row, varie::kUserLogin).equalsText(login))
+            continue;
+        if (!sheet->value(row, varie::kUserPassword).equalsText(password)) {
+            m_setup.dialogs.message(this, kProductName, QStringLiteral("Utente - non - Autorizzato"), MessageIcon::None);
+            endWithoutSaving();
+            return;
+        }
+        m_setup.dialogs.message(this, kProductName, QStringLiteral("Utente Autorizzato"), MessageIcon::None);
+        const QDateTime now = m_setup.clock.now();
+        sheet->setText(row, varie::kUserAccess,
+                       login + now.toString(kDateFormat) + QLatin1Char(' ') + now.toString(kTimeFormat));
+        // The access record is kept at once, as every change is.
+        saveWorkbook(*m_session, m_setup.dialogs, this);
+
+        m_main = std::make_unique<Form1>(Form1Setup{*m_session, m_setup.dialogs, m_setup.desktop, m_setup.clock,
+                                                    m_setup.programFolder, *m_notes, m_setup.endProgram});
+        m_main->show();
+        hide();
+        return;
+    }
+}
+
+void Form2::Command2_Click()
+{
+    endWithoutSaving();
+}
+
+void Form2::Check1_Click()
+{
+    m_notes->showNotes(false);
+}
+
+void Form2::endWithoutSaving()
+{
+    m_notes->hide();
+    if (m_session)
+        m_session->close();
+    m_setup.endProgram();
+}
+
+void Form2::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+} // namespace quadrilo

@@ -1,0 +1,45 @@
+#pragma once
+
+// What the panels of the main window share: the open workbook, the dialogs and
+// desktop seams, and the two routines of the main window every panel calls.
+
+#include "app/seams/Desktop.h"
+#include "app/seams/Dialogs.h"
+#include "store/Session.h"
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace quadrilo {
+
+// How the program writes dates and times, whatever the system locale.
+inline const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
+inline const QString kTimeFormat = QStringLiteral("HH:mm:ss");
+inline const QString kProductName = QStringLiteral("Quadrilo");
+
+struct PanelContext {
+    store::WorkbookSession& session;
+    Dialogs& dialogs;
+    Desktop& desktop;
+    Clock& clock;
+    QString programFolder;
+    // Empties every field of the main window and shows the next number again.
+    std::function<void()> clearFields;
+    // Saves the workbook; false when it failed (the user has been told).
+    std::function<bool()> saveWorkbook;
+
+    store::Workbook& workbook() const { return session.workbook(); }
+};
+
+// Saves the session's workbook. A failure is told in a message box and the
+// previous file stays; on the first save of a file whose extra content is not
+// written back, the user is told where the original was kept.
+bool saveWorkbook(store::WorkbookSession& session, Dialogs& dialogs, QWidget* parent);
+
+// Twips (1/1440 inch) to pixels at the widget's screen resolution.
+int twipsToPixels(int twips, const QWidget& widget);
+
+} // namespace quadrilo

@@ -1,0 +1,22 @@
+#pragma once
+
+// The printing panel of the main window (Frame5).
+
+#include <QGroupBox>
+
+class QPushButton;
+
+namespace quadrilo::printing {
+
+class PrintPanel final : public QGroupBox {
+    Q_OBJECT
+public:
+    explicit PrintPanel(QWidget* parent = nullptr);
+
+    QPushButton* exitButton() const { return m_exit; }  // Command5
+
+private:
+    QPushButton* m_exit = nullptr;
+};
+
+} // namespace quadrilo::printing

@@ -1,0 +1,332 @@
+#include "register/ProtocolPanel.h"
+
+#include "store/Sheet.h"
+
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quadrilo::protocol {
+
+namespace layout = store::layout;
+
+namespace {
+
+constexpr int kNumberDigits = 5;
+
+QLineEdit* makeLine(const char* name, int maxLength, bool centred)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromLatin1(name));
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    if (centred)
+        edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
+
+QComboBox* makeEditableCombo(const char* name)
+{
+    auto* combo = new QComboBox;
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+// A caption over its field, the caption being the field's buddy.
+void addField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan = 1)
+{
+    auto* label = new QLabel(caption);
+    label->setBuddy(field);
+    grid->addWidget(label, row, column, 1, columnSpan);
+    grid->addWidget(field, row + 1, column, 1, columnSpan);
+}
+
+QString entrataOrUscita(RegisterKind kind)
+{
+    return kind == RegisterKind::Entrata ? QStringLiteral("Entrata") : QStringLiteral("Uscita");
+}
+
+} // namespace
+
+ProtocolPanel::ProtocolPanel(PanelContext& context, QWidget* parent)
+    : QGroupBox(kProductName, parent)
+    , m_context(context)
+    , m_listModel(this)
+{
+    setObjectName(QStringLiteral("Frame1"));
+    auto* layout = new QVBoxLayout(this);
+
+    m_title = new QLabel;
+    m_title->setObjectName(QStringLiteral("Label36"));
+    QFont titleFont = m_title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+    m_title->setFont(titleFont);
+    m_mode = new QLabel(this);
+    m_mode->setObjectName(QStringLiteral("Label37"));
+    m_mode->hide();
+    layout->addWidget(m_title);
+
+    buildFields(layout);
+    buildCommands(layout);
+
+    m_calendarFrame = new QGroupBox(QStringLiteral("Calendario"));
+    m_calendarFrame->setObjectName(QStringLiteral("Frame2"));
+    auto* calendarLayout = new QVBoxLayout(m_calendarFrame);
+    m_calendar = new QCalendarWidget;
+    m_calendar->setObjectName(QStringLiteral("Calendario"));
+    m_calendar->setLocale(QLocale(QLocale::Italian, QLocale::Italy));
+    m_calendar->setFirstDayOfWeek(Qt::Monday);
+    calendarLayout->addWidget(m_calendar);
+    m_calendarFrame->hide();
+    layout->addWidget(m_calendarFrame);
+
+    m_pickerArea = new QVBoxLayout;
+    layout->addLayout(m_pickerArea);
+
+    auto* listCaption = new QLabel(QStringLiteral("Lista/ Seleziona  Protocolli"));
+    m_list = new QTreeView;
+    m_list->setObjectName(QStringLiteral("ListView1"));
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->header()->setStretchLastSection(false);
+    m_list->setModel(&m_listModel);
+    listCaption->setBuddy(m_list);
+    layout->addWidget(listCaption);
+    layout->addWidget(m_list, 1);
+
+    // Keyboard order: the fields as a record reads, the number last.
+    QWidget* order[] = {m_date, m_correspondenceType, m_documentType, m_documentDate, m_correspondent,
+                        m_subject, m_note, m_attachments, m_sector, m_assignee, m_number};
+    for (size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+}
+
+void ProtocolPanel::buildFields(QVBoxLayout* layout)
+{
+    m_number = makeLine("Text1", kNumberDigits, true);
+    m_number->setReadOnly(true);
+    m_number->setStyleSheet(QStringLiteral("QLineEdit { background-color: rgb(192, 255, 192); }"));
+    m_date = makeLine("Text2", 10, true);
+    m_correspondenceType = makeEditableCombo("Combo1");
+    m_documentType = makeEditableCombo("Combo2");
+    m_documentDate = makeLine("Text3", 10, true);
+    m_correspondent = makeLine("Text4", 78, false);
+    m_subject = makeLine("Text5", 100, false);
+    m_note = new QPlainTextEdit;
+    m_note->setObjectName(QStringLiteral("Text6"));
+    m_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_note->setTabChangesFocus(true);
+    m_note->setFixedHeight(m_note->fontMetrics().lineSpacing() * 4 + 12);
+    m_attachments = makeLine("Text70", 10, true);
+    m_sector = makeEditableCombo("Combo7");
+    m_assignee = makeEditableCombo("Combo8");
+
+    auto* grid = new QGridLayout;
+    addField(grid, 0, 0, QStringLiteral("Num.Prot."), m_number);
+    addField(grid, 0, 1, QStringLiteral("Data"), m_date);
+    addField(grid, 0, 2, QStringLiteral("Tipo Corrispondenza"), m_correspondenceType);
+    addField(grid, 0, 3, QStringLiteral("Tipo Documento"), m_documentType);
+    addField(grid, 0, 4, QStringLiteral("Data Documento"), m_documentDate);
+    addField(grid, 2, 0, QStringLiteral("Contatto/Mittente/Destinatario"), m_correspondent, 3);
+    addField(grid, 2, 3, QStringLiteral("Oggetto"), m_subject, 2);
+    addField(grid, 4, 0, QStringLiteral("Note"), m_note, 5);
+    addField(grid, 6, 0, QStringLiteral("Allegati"), m_attachments);
+    addField(grid, 6, 1, QStringLiteral("Settore di appartenenza"), m_sector, 2);
+    addField(grid, 6, 3, QStringLiteral("Assegnata a:"), m_assignee, 2);
+    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(4, 1);
+    layout->addLayout(grid);
+}
+
+void ProtocolPanel::buildCommands(QVBoxLayout* layout)
+{
+    m_commandFrame = new QWidget;
+    m_commandFrame->setObjectName(QStringLiteral("Frame6"));
+    auto* row = new QHBoxLayout(m_commandFrame);
+    row->setContentsMargins(0, 0, 0, 0);
+    m_insert = makeButton("Command16", QStringLiteral("&Protocolla"));
+    auto* modify = makeButton("Command17", QStringLiteral("&Modifica"));
+    m_clear = makeButton("Command18", QStringLiteral("&Pulisci"));
+    auto* remove = makeButton("Command19", QStringLiteral("&Elimina"));
+    auto* label = makeButton("Command21", QStringLiteral("&StampaEtichetta"));
+    m_exit = makeButton("Command20", QStringLiteral("&Esci"));
+    // Modification, deletion and labels are not part of this program yet.
+    for (QPushButton* later : {modify, remove, label})
+        later->setEnabled(false);
+    for (QPushButton* button : {m_insert, modify, m_clear, remove, label, m_exit})
+        row->addWidget(button);
+    row->addStretch();
+
+    m_newContact = makeButton("Command15", QStringLiteral("&Nuovo Contatto"));
+    m_selectContact = makeButton("cmd14", QStringLiteral("&Seleziona Contatto"));
+    auto* contacts = new QHBoxLayout;
+    contacts->addWidget(m_commandFrame, 1);
+    contacts->addWidget(m_newContact);
+    contacts->addWidget(m_selectContact);
+    layout->addLayout(contacts);
+
+    connect(m_insert, &QPushButton::clicked, this, &ProtocolPanel::Command16_Click);
+    connect(m_clear, &QPushButton::clicked, this, &ProtocolPanel::Command18_Click);
+}
+
+void ProtocolPanel::setContactPicker(QWidget* picker)
+{
+    m_pickerArea->addWidget(picker);
+}
+
+std::optional<RegisterKind> ProtocolPanel::registerInUse() const
+{
+    const QString mode = m_mode->text();
+    if (mode == QLatin1String("1"))
+        return RegisterKind::Entrata;
+    if (mode == QLatin1String("2"))
+        return RegisterKind::Uscita;
+    return std::nullopt;
+}
+
+void ProtocolPanel::openRegister(RegisterKind kind)
+{
+    m_commandFrame->show();
+    loadRegisterList(*m_list, m_listModel, m_context.workbook(), kind);
+    m_title->setText(QStringLiteral(" Prot. in ") + entrataOrUscita(kind));
+    m_mode->setText(kind == RegisterKind::Entrata ? QStringLiteral("1") : QStringLiteral("2"));
+    m_calendarFrame->hide();
+    show();
+    m_date->setFocus();
+    m_context.clearFields();
+    ensureCounter(m_context.workbook(), kind);
+    showNextNumber();
+}
+
+void ProtocolPanel::showNextNumber()
+{
+    if (const auto kind = registerInUse()) {
+        const QString number = QString::number(nextNumber(m_context.workbook(), *kind));
+        // A number past the five digits shows whole, to be refused; cut, it
+        // would repeat an earlier one.
+        m_number->setMaxLength(std::max(kNumberDigits, static_cast<int>(number.size())));
+        m_number->setText(number);
+    }
+}
+
+void ProtocolPanel::setCorrespondent(const QString& name)
+{
+    m_correspondent->setText(name);
+}
+
+ProtocolRecord ProtocolPanel::record() const
+{
+    return ProtocolRecord{m_number->text(),
+                          m_date->text(),
+                          m_correspondenceType->currentText(),
+                          m_documentType->currentText(),
+                          m_documentDate->text(),
+                          m_correspondent->text(),
+                          m_subject->text(),
+                          m_note->toPlainText(),
+                          m_attachments->text(),
+                          m_sector->currentText(),
+                          m_assignee->currentText()};
+}
+
+void ProtocolPanel::reportProblem(RecordProblem problem, RegisterKind kind)
+{
+    QString text;
+    QWidget* focus = m_date;
+    switch (problem) {
+    case RecordProblem::None:
+        return;
+    case RecordProblem::MissingRequired:
+        text = QStringLiteral(" ERRORE- I Campi DATA /MITTENTE - DESTINATARIO/OGGETTO  devono essere sempre compilati !");
+        break;
+    case RecordProblem::BadDate:
+        text = QStringLiteral(" ERRORE- Il Campo DATA non contiene una data valida: scriverla come giorno/mese/anno, per esempio 07/12/2026 !");
+        break;
+    case RecordProblem::BadDocumentDate:
+        text = QStringLiteral(" ERRORE- Il Campo DATA DOCUMENTO non contiene una data valida: scriverla come giorno/mese/anno, per esempio 07/12/2026, oppure lasciarlo vuoto !");
+        focus = m_documentDate;
+        break;
+    case RecordProblem::TextTooLong:
+        text = QStringLiteral(" ERRORE- Un campo supera i %1 caratteri che una cella può contenere !").arg(store::Sheet::kMaxTextLength);
+        focus = m_note;
+        break;
+    case RecordProblem::NumberOutOfRange:
+        text = QStringLiteral(" ERRORE- Il Num.Prot. deve essere compreso tra 1 e %1: occorre impostare il progressivo in Impostazioni !")
+                   .arg(kMaxProtocolNumber);
+        break;
+    case RecordProblem::RegisterFull:
+        text = QStringLiteral(" ERRORE- Il registro in %1 è pieno: il foglio %2 non ha più righe libere !")
+                   .arg(entrataOrUscita(kind), layout::registerSheetName(kind));
+        break;
+    }
+    m_context.dialogs.message(this, kProductName, text, MessageIcon::None);
+    focus->setFocus();
+}
+
+void ProtocolPanel::Command16_Click()
+{
+    const auto kind = registerInUse();
+    if (!kind)
+        return;
+    const ProtocolRecord fields = record();
+    if (const RecordProblem problem = checkRecord(fields, m_context.workbook(), *kind); problem != RecordProblem::None) {
+        reportProblem(problem, *kind);
+        return;
+    }
+    if (!m_context.dialogs.askYesNo(this, QStringLiteral(" Quadrilo"),
+                                    QStringLiteral(" Vuoi Inserire questo Protocollo in %1 ?").arg(entrataOrUscita(*kind)))) {
+        m_context.clearFields();
+        return;
+    }
+
+    store::Workbook& workbook = m_context.workbook();
+    auto sheet = workbook.sheet(layout::registerSheetName(*kind));
+    const int row = sheet ? firstFreeRow(*sheet).value_or(0) : 0;
+    const bool written = row > 0 && writeRecord(*sheet, row, fields, *kind);
+    if (written)
+        setCounter(workbook, *kind, fields.number.toLongLong());
+
+    if (written)
+        m_context.dialogs.message(this, kProductName, QStringLiteral(" Protocollo inserito "), MessageIcon::Information);
+    else
+        m_context.dialogs.message(this, kProductName,
+                                  QStringLiteral(" ERRORE- Il Protocollo non è stato scritto per intero nel foglio %1: controllare la riga %2 !")
+                                      .arg(layout::registerSheetName(*kind))
+                                      .arg(row),
+                                  MessageIcon::Stop);
+    m_context.clearFields();
+    refreshRegisterList(m_listModel, workbook, *kind);
+    showNextNumber();
+    m_context.saveWorkbook();
+}
+
+void ProtocolPanel::Command18_Click()
+{
+    m_context.clearFields();
+    m_insert->setEnabled(true);
+}
+
+} // namespace quadrilo::protocol

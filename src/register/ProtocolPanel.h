@@ -1,0 +1,98 @@
+#pragma once
+
+// The protocol panel of the main window (Frame1): the entry fields of the
+// register in use, its commands (Frame6), the calendar frame (Frame2) and the
+// register list (ListView1).
+
+#include "app/seams/PanelContext.h"
+#include "register/Protocols.h"
+#include "register/RegisterList.h"
+
+#include <QGroupBox>
+
+#include <optional>
+
+class QCalendarWidget;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeView;
+class QVBoxLayout;
+
+namespace quadrilo::protocol {
+
+class ProtocolPanel final : public QGroupBox {
+    Q_OBJECT
+public:
+    ProtocolPanel(PanelContext& context, QWidget* parent = nullptr);
+
+    // The mode switch of the two menu entries, for the panel's own part: the
+    // command frame shown, the register loaded into the list, the mode labels
+    // set, the calendar hidden, the fields cleared, the next number shown.
+    void openRegister(RegisterKind kind);
+    // From the caption of Label37: "1" Entrata, "2" Uscita, otherwise none.
+    std::optional<RegisterKind> registerInUse() const;
+    // The next number of the register in use into the number field; with no
+    // register in use the field stays as it is.
+    void showNextNumber();
+    // The sender/addressee field takes a name chosen in the contact picker.
+    void setCorrespondent(const QString& name);
+    // Where the contact picker (Frame8) lies, over the list.
+    void setContactPicker(QWidget* picker);
+
+    // The fields as they stand.
+    ProtocolRecord record() const;
+
+    QWidget* commandFrame() const { return m_commandFrame; }    // Frame6
+    QWidget* calendarFrame() const { return m_calendarFrame; }  // Frame2
+    QComboBox* correspondenceTypeCombo() const { return m_correspondenceType; }  // Combo1
+    QComboBox* documentTypeCombo() const { return m_documentType; }              // Combo2
+    QComboBox* sectorCombo() const { return m_sector; }                          // Combo7
+    QComboBox* assigneeCombo() const { return m_assignee; }                      // Combo8
+    QCalendarWidget* calendar() const { return m_calendar; }                     // Calendario
+    QPushButton* exitButton() const { return m_exit; }                           // Command20
+    QPushButton* newContactButton() const { return m_newContact; }               // Command15
+    QPushButton* selectContactButton() const { return m_selectContact; }         // cmd14
+    QTreeView* registerView() const { return m_list; }                           // ListView1
+    RegisterListModel& registerModel() { return m_listModel; }
+
+private:
+    void buildFields(QVBoxLayout* layout);
+    void buildCommands(QVBoxLayout* layout);
+    void Command16_Click();
+    void Command18_Click();
+    // Says why the record cannot be written and puts the focus on the field.
+    void reportProblem(RecordProblem problem, RegisterKind kind);
+
+    PanelContext& m_context;
+    RegisterListModel m_listModel;
+
+    QLabel* m_title = nullptr;        // Label36
+    QLabel* m_mode = nullptr;         // Label37, hidden
+    QLineEdit* m_number = nullptr;    // Text1
+    QLineEdit* m_date = nullptr;      // Text2
+    QComboBox* m_correspondenceType = nullptr;
+    QComboBox* m_documentType = nullptr;
+    QLineEdit* m_documentDate = nullptr;  // Text3
+    QLineEdit* m_correspondent = nullptr; // Text4
+    QLineEdit* m_subject = nullptr;       // Text5
+    QPlainTextEdit* m_note = nullptr;     // Text6
+    QLineEdit* m_attachments = nullptr;   // Text70
+    QComboBox* m_sector = nullptr;
+    QComboBox* m_assignee = nullptr;
+
+    QWidget* m_commandFrame = nullptr;
+    QPushButton* m_insert = nullptr;  // Command16
+    QPushButton* m_clear = nullptr;   // Command18
+    QPushButton* m_exit = nullptr;
+    QPushButton* m_newContact = nullptr;
+    QPushButton* m_selectContact = nullptr;
+    QGroupBox* m_calendarFrame = nullptr;
+    QCalendarWidget* m_calendar = nullptr;
+    QVBoxLayout* m_pickerArea = nullptr;
+    QTreeView* m_list = nullptr;
+};
+
+} // namespace quadrilo::protocol

@@ -1,0 +1,44 @@
+#pragma once
+
+// The settings panel of the main window (Frame4): the lookup lists, each with
+// its selector (Combo9 to Combo13) and its edit box (Text34 to Text38).
+
+#include "app/seams/PanelContext.h"
+
+#include <QGroupBox>
+
+#include <array>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+namespace quadrilo::settings {
+
+class SettingsPanel final : public QGroupBox {
+    Q_OBJECT
+public:
+    // The lists in the order of their columns A to E of Varie.
+    static constexpr int kListCount = 5;
+
+    SettingsPanel(PanelContext& context, QWidget* parent = nullptr);
+
+    // Selector of the list of column (1 = A ... 5 = E).
+    QComboBox* selector(int column) const { return m_selectors[static_cast<size_t>(column - 1)]; }
+    QLineEdit* editBox(int column) const { return m_editBoxes[static_cast<size_t>(column - 1)]; }
+    QPushButton* exitButton() const { return m_exit; }  // Command2
+
+    // As "&Impostazioni" opens the panel: the edit boxes disabled.
+    void disableEditBoxes();
+    // As "&Esci" leaves it: every selector enabled, the edit boxes back to the
+    // window colour.
+    void resetEditing();
+
+private:
+    PanelContext& m_context;
+    std::array<QComboBox*, kListCount> m_selectors{};   // Combo9 .. Combo13
+    std::array<QLineEdit*, kListCount> m_editBoxes{};   // Text34 .. Text38
+    QPushButton* m_exit = nullptr;
+};
+
+} // namespace quadrilo::settings

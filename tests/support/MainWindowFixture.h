@@ -1,0 +1,74 @@
+#pragma once
+
+// A main window over a workbook of the test's own, as a successful login
+// leaves it: the session open, the window shown and activated once.
+
+#include "app/Form1.h"
+#include "app/Form4.h"
+#include "store/Layout.h"
+#include "store/Sheet.h"
+#include "support/TestSupport.h"
+#include "support/WindowTestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+
+#include <gtest/gtest.h>
+
+namespace quadrilo::testsupport {
+
+class MainWindowTest : public testing::Test {
+protected:
+    // Writes the workbook as Protocollo.xls of the folder and opens the window on it.
+    void open(const store::Workbook& workbook)
+    {
+        ASSERT_TRUE(folder.isValid());
+        workbookPath = folder.filePath(QStringLiteral("Protocollo.xls"));
+        writeArchive(workbook, workbookPath);
+        session = openArchive(workbookPath);
+        ASSERT_NE(session, nullptr);
+        notes = std::make_unique<Form4>();
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, folder.path(), *notes, [this] { ++ended; }});
+        form->show();
+    }
+    void openDefault() { open(makeArchive()); }
+
+    void TearDown() override
+    {
+        form.reset();
+        notes.reset();
+        session.reset();
+    }
+
+    void trigger(const char* actionName)
+    {
+        QAction* action = form->findChild<QAction*>(QString::fromLatin1(actionName));
+        ASSERT_NE(action, nullptr) << actionName;
+        action->trigger();
+    }
+
+    // As when another window of the program had the focus and the main window
+    // gets it back.
+    void returnFrom(QWidget& window)
+    {
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&window, &activate);
+        QEvent back(QEvent::WindowActivate);
+        QApplication::sendEvent(form.get(), &back);
+    }
+
+    store::Sheet sheet(const QString& name) { return *session->workbook().sheet(name); }
+
+    TempDir folder;
+    QString workbookPath;
+    ScriptedDialogs dialogs;
+    RecordingDesktop desktop;
+    FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7))};
+    std::unique_ptr<store::WorkbookSession> session;
+    std::unique_ptr<Form4> notes;
+    std::unique_ptr<Form1> form;
+    int ended = 0;
+};
+
+} // namespace quadrilo::testsupport

@@ -1,0 +1,97 @@
+#include "support/WindowTestSupport.h"
+
+#include "store/Layout.h"
+#include "xls/Reader.h"
+
+#include <gtest/gtest.h>
+
+namespace quadrilo::testsupport {
+
+void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, MessageIcon icon)
+{
+    m_boxes.push_back({RecordedBox::Kind::Message, title, text, icon});
+}
+
+bool ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& text, MessageIcon icon)
+{
+    m_boxes.push_back({RecordedBox::Kind::YesNo, title, text, icon});
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
+    const bool answer = m_answers.front();
+    m_answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::inputBox(QWidget*, const QString& title, const QString& prompt, const QString&)
+{
+    m_boxes.push_back({RecordedBox::Kind::Input, title, prompt, MessageIcon::None});
+    if (m_inputs.empty()) {
+        ADD_FAILURE() << "unexpected input box: " << prompt.toStdString();
+        return std::nullopt;
+    }
+    const bool given = m_inputs.front().has_value();
+    const QString text = m_inputs.front().value_or(QString());
+    m_inputs.pop_front();
+    if (!given)
+        return std::nullopt;
+    return text;
+}
+
+QString ScriptedDialogs::openFileName(QWidget*, const QString& title, const QString&, const QString&)
+{
+    m_boxes.push_back({RecordedBox::Kind::OpenFile, title, QString(), MessageIcon::None});
+    if (m_files.empty()) {
+        ADD_FAILURE() << "unexpected file dialog: " << title.toStdString();
+        return {};
+    }
+    QString answer = m_files.front();
+    m_files.pop_front();
+    return answer;
+}
+
+QStringList ScriptedDialogs::texts() const
+{
+    QStringList list;
+    for (const RecordedBox& box : m_boxes)
+        list << box.text;
+    return list;
+}
+
+store::Workbook makeArchive()
+{
+    return store::layout::createArchive(QStringLiteral("mario"), QStringLiteral("segreta"));
+}
+
+void writeArchive(const store::Workbook& workbook, const QString& path)
+{
+    store::SessionOptions options;
+    options.password = store::layout::kWorkbookPassword;
+    auto written = store::saveWorkbookFile(workbook.data(), path, options);
+    ASSERT_TRUE(written) << "cannot write " << path.toStdString();
+}
+
+store::Workbook readArchive(const QString& path)
+{
+    xls::ReadOptions options;
+    options.password = store::layout::kWorkbookPassword;
+    auto read = xls::readWorkbookFile(path, options);
+    EXPECT_TRUE(read) << "cannot read " << path.toStdString();
+    if (!read)
+        return store::Workbook();
+    return store::Workbook(std::move(read->workbook));
+}
+
+std::unique_ptr<store::WorkbookSession> openArchive(const QString& path)
+{
+    store::SessionOptions options;
+    options.password = store::layout::kWorkbookPassword;
+    auto opened = store::WorkbookSession::open(path, options);
+    EXPECT_TRUE(opened) << "cannot open " << path.toStdString();
+    if (!opened)
+        return nullptr;
+    return std::move(*opened);
+}
+
+} // namespace quadrilo::testsupport

@@ -1,0 +1,108 @@
+#pragma once
+
+// For the tests that drive the real windows offscreen: scripted dialogs that
+// record every box and give queued answers, a desktop that records what it was
+// asked to open, a fixed clock, and workbook files made for a test.
+
+#include "app/seams/Desktop.h"
+#include "app/seams/Dialogs.h"
+#include "store/Session.h"
+#include "store/Workbook.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <ostream>
+
+// Texts in failure messages as texts, not as arrays of UTF-16 units.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
+
+namespace quadrilo::testsupport {
+
+struct RecordedBox {
+    enum class Kind { Message, YesNo, Input, OpenFile };
+    Kind kind = Kind::Message;
+    QString title;
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+
+    bool operator==(const RecordedBox&) const = default;
+};
+
+// Boxes are recorded in order. A question with no queued answer fails the test
+// and is answered No (or cancelled).
+class ScriptedDialogs final : public Dialogs {
+public:
+    void message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
+    bool askYesNo(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override;
+    std::optional<QString> inputBox(QWidget* parent, const QString& title, const QString& prompt,
+                                    const QString& initialText) override;
+    QString openFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter) override;
+
+    void answerYes() { m_answers.push_back(true); }
+    void answerNo() { m_answers.push_back(false); }
+    void answerInput(std::optional<QString> text) { m_inputs.push_back(std::move(text)); }
+    void answerFile(QString path) { m_files.push_back(std::move(path)); }
+
+    const std::vector<RecordedBox>& boxes() const { return m_boxes; }
+    // The texts of the recorded boxes, in order.
+    QStringList texts() const;
+    void clear() { m_boxes.clear(); }
+    // Answers queued and not used.
+    int pendingAnswers() const { return static_cast<int>(m_answers.size() + m_inputs.size() + m_files.size()); }
+
+private:
+    std::vector<RecordedBox> m_boxes;
+    std::deque<bool> m_answers;
+    std::deque<std::optional<QString>> m_inputs;
+    std::deque<QString> m_files;
+};
+
+class RecordingDesktop final : public Desktop {
+public:
+    void openDocument(const QString& path) override { documents << path; }
+    void openWebPage(const QString& address) override { webPages << address; }
+    QStringList documents;
+    QStringList webPages;
+};
+
+class FixedClock final : public Clock {
+public:
+    explicit FixedClock(QDateTime now) : time(std::move(now)) {}
+    QDateTime now() const override { return time; }
+    QDateTime time;
+};
+
+// A new archive (sheets, headers, user "mario" with password "segreta").
+store::Workbook makeArchive();
+// Writes the workbook encrypted with the program's password; the test fails
+// when it cannot.
+void writeArchive(const store::Workbook& workbook, const QString& path);
+// Reads a workbook file with the program's password; the test fails when it cannot.
+store::Workbook readArchive(const QString& path);
+// Opens a session on the file with the program's password.
+std::unique_ptr<store::WorkbookSession> openArchive(const QString& path);
+
+// The child with that objectName and type; the test fails when there is none.
+template <typename T>
+T* child(const QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        ADD_FAILURE() << "no control named " << name;
+    return found;
+}
+
+} // namespace quadrilo::testsupport
