@@ -5,9 +5,15 @@
 // Builds an archive (N records in each register, N contacts), writes it to
 // DIR/Protocollo.xls (a temporary directory when DIR is not given, removed at
 // the end) and times open, save, the raw read and write, the sheet preparation
-// and a register scan. Prints a plain table: median and minimum of the runs.
+// and a register scan; then, offscreen, the main window's first activation,
+// the opening of a register into its list and the entry of a protocol with its
+// save. Prints a plain table: median and minimum of the runs.
 // Exits non-zero when a step fails or reads back something else than was built.
 
+#include "app/Form1.h"
+#include "app/Form4.h"
+#include "app/seams/Desktop.h"
+#include "app/seams/Dialogs.h"
 #include "store/Layout.h"
 #include "store/Session.h"
 #include "store/Sheet.h"
@@ -18,7 +24,13 @@
 #include "xls/Reader.h"
 #include "xls/Writer.h"
 
+#include <QAbstractItemModel>
+#include <QAction>
+#include <QApplication>
 #include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
 #include <QDir>
 #include <QFileInfo>
 #include <QString>
@@ -42,7 +54,7 @@ namespace {
 
 using namespace quadrilo;
 namespace layout = store::layout;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 struct Options {
     int records = 32766;
@@ -59,9 +71,9 @@ struct Options {
 
 std::string text(const QString& s) { return s.toStdString(); }
 
-double elapsedMs(Clock::time_point start)
+double elapsedMs(SteadyClock::time_point start)
 {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(SteadyClock::now() - start).count();
 }
 
 // Peak resident set of this process (or of its waited-for children), in MiB.
@@ -305,7 +317,7 @@ struct BuildFigures {
 BuildFigures buildArchive(const Options& options, const QString& path)
 {
     BuildFigures figures;
-    auto start = Clock::now();
+    auto start = SteadyClock::now();
     store::Workbook workbook = layout::createArchive(QStringLiteral("admin"), QStringLiteral("admin"));
     ContentGenerator gen(20260412u);
     fillRegister(requireSheet(workbook, layout::kEntrata), layout::RegisterKind::Entrata, options.records, gen);
@@ -318,7 +330,7 @@ BuildFigures buildArchive(const Options& options, const QString& path)
     layout::prepareSheets(workbook);
     figures.fillMs = elapsedMs(start);
 
-    start = Clock::now();
+    start = SteadyClock::now();
     auto saved = store::saveWorkbookFile(workbook.data(), path, sessionOptions());
     if (!saved)
         fail("cannot write " + text(path) + ": " + text(saved.error().detail));
@@ -357,6 +369,22 @@ BuildFigures buildInChild(const Options& options, const QString& path, double& c
     return BuildFigures{values[0], values[1]};
 }
 
+// Every question answered Sì; messages counted.
+class AnswerYes final : public Dialogs {
+public:
+    void message(QWidget*, const QString&, const QString&, MessageIcon) override { ++messages; }
+    bool askYesNo(QWidget*, const QString&, const QString&, MessageIcon) override { return true; }
+    std::optional<QString> inputBox(QWidget*, const QString&, const QString&, const QString&) override { return std::nullopt; }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    int messages = 0;
+};
+
+class NoDesktop final : public Desktop {
+public:
+    void openDocument(const QString&) override {}
+    void openWebPage(const QString&) override {}
+};
+
 // ---- Timing ---------------------------------------------------------------
 
 struct Timing {
@@ -381,7 +409,7 @@ Timing measure(const std::string& name, int runs, const std::function<void()>& s
     for (int i = 0; i < runs; ++i) {
         if (setup)
             setup();
-        const auto start = Clock::now();
+        const auto start = SteadyClock::now();
         step();
         timing.samples.push_back(elapsedMs(start));
     }
@@ -491,6 +519,10 @@ int main(int argc, char** argv)
     const qint64 fileSize = QFileInfo(path).size();
 
     // Open once to check the content and to take the memory figure.
+    // The windows are drawn offscreen; the application exists after the fork.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
     const double startPeak = peakMiB();
     std::unique_ptr<store::WorkbookSession> session;
     {
@@ -516,6 +548,47 @@ int main(int argc, char** argv)
 
     const int runs = options.runs;
     std::vector<Timing> timings;
+
+    // (w) the windows, first, so that their memory figures are those of a
+    // run: the session opened, the first activation, a register into its
+    // list, entries with their saves.
+    {
+        auto opened = store::WorkbookSession::open(path, sessionOptions());
+        if (!opened)
+            fail("open failed");
+        session = std::move(*opened);
+    }
+    AnswerYes dialogs;
+    NoDesktop desktop;
+    SystemClock clock;
+    Form4 notes;
+    std::unique_ptr<Form1> form;
+    const auto newForm = [&] {
+        form.reset();
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, directory, notes, [] {}});
+    };
+    timings.push_back(measure("main window: first activation", runs, [&] { form->show(); }, newForm));
+    QAction* openEntrata = form->findChild<QAction*>(QStringLiteral("MenuClienti"));
+    auto* list = form->findChild<QTreeView*>(QStringLiteral("ListView1"));
+    if (!openEntrata || !list)
+        fail("the main window lacks its controls");
+    timings.push_back(measure("open Entrata into the list (menu)", runs, [&] { openEntrata->trigger(); }));
+    if (list->model()->rowCount() != options.records)
+        fail("the list shows " + std::to_string(list->model()->rowCount()) + " records");
+    const double windowPeak = peakMiB();
+    auto* insert = form->findChild<QPushButton*>(QStringLiteral("Command16"));
+    const auto typeRecord = [&] {
+        form->findChild<QLineEdit*>(QStringLiteral("Text2"))->setText(QStringLiteral("8/12/2026"));
+        form->findChild<QLineEdit*>(QStringLiteral("Text4"))->setText(QStringLiteral("ALFA SRL"));
+        form->findChild<QLineEdit*>(QStringLiteral("Text5"))->setText(QStringLiteral("Richiesta di documenti"));
+    };
+    timings.push_back(measure("insert a protocol, with its save", runs, [&] { insert->click(); }, typeRecord));
+    if (list->model()->rowCount() != options.records + runs || dialogs.messages != runs)
+        fail("the insertions did not all land");
+    form.reset();
+    const double insertPeak = peakMiB();
+    session->close();
+    session.reset();
 
     // (a) open: read, decrypt, parse, lock.
     timings.push_back(measure("open (WorkbookSession::open)", runs, [&] {
@@ -608,8 +681,9 @@ int main(int argc, char** argv)
     // (d) scan of a register through the Sheet handle.
     auto entrata = requireSheet(session->workbook(), layout::kEntrata);
     std::size_t scanned = 0;
-    timings.push_back(measure("scan Entrata, text() of A..K", runs, [&] { scanned += scanRegister(entrata, options.records); }));
+    timings.push_back(measure("scan Entrata, text() of A..K", runs, [&] { scanned += scanRegister(entrata, options.records + runs); }));
     timings.push_back(measure("scan Entrata, value() of A..K", runs, [&] { scanned += scanRegisterValues(entrata); }));
+
     session->close();
     session.reset();
 
@@ -630,6 +704,8 @@ int main(int argc, char** argv)
     std::printf("  %-44s %10.1f\n", "peak RSS after open", openPeak);
     std::printf("  %-44s %10.1f\n", "current RSS after open", openCurrent);
     std::printf("  %-44s %10.1f\n", "peak RSS after the saves", savePeak);
+    std::printf("  %-44s %10.1f\n", "peak RSS with Entrata in the list", windowPeak);
+    std::printf("  %-44s %10.1f\n", "peak RSS after the insertions", insertPeak);
     std::printf("  %-44s %10.1f\n", "peak RSS at the end (raw buffers held)", peakMiB());
     std::printf("  (checksum %zu)\n", scanned);
     return 0;

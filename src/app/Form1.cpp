@@ -79,8 +79,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     auto* layout = new QVBoxLayout(central);
     layout->addWidget(buildTopBar());
     for (QWidget* panel : std::initializer_list<QWidget*>{m_protocol, m_contacts, m_settings, m_print, m_users})
-        layout->addWidget(panel);
-    layout->addStretch();
+        layout->addWidget(panel, 1);
+    layout->addStretch(0);
     auto* scroll = new QScrollArea;
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
@@ -264,6 +264,7 @@ void Form1::Form_Activate()
 void Form1::ClearFields()
 {
     protocol::clearEveryField(*this);
+    Timer2_Timer();  // the clock is a text box too: no blank second
     m_contacts->showContactCounter();
     m_protocol->showNextNumber();
 }

@@ -1,5 +1,6 @@
 #include "app/Logo.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -7,7 +8,11 @@ namespace quadrilo {
 
 QPixmap drawLogo(int height)
 {
-    const int width = height * 3;
+    QFont font;
+    font.setBold(true);
+    font.setPixelSize(height / 2);
+    const QString name = QStringLiteral("Quadrilo");
+    const int width = height + 6 + QFontMetrics(font).horizontalAdvance(name) + 2;
     QPixmap pixmap(width, height);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
@@ -16,17 +21,14 @@ QPixmap drawLogo(int height)
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 90, 140));
     painter.drawRoundedRect(mark, height / 6.0, height / 6.0);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(height * 2 / 3);
-    painter.setFont(font);
+    QFont initial = font;
+    initial.setPixelSize(height * 2 / 3);
+    painter.setFont(initial);
     painter.setPen(Qt::white);
     painter.drawText(mark, Qt::AlignCenter, QStringLiteral("Q"));
-    font.setPixelSize(height / 2);
     painter.setFont(font);
     painter.setPen(QColor(0, 90, 140));
-    painter.drawText(QRectF(height + 4, 0, width - height - 4, height), Qt::AlignVCenter | Qt::AlignLeft,
-                     QStringLiteral("Quadrilo"));
+    painter.drawText(QRectF(height + 6, 0, width - height - 6, height), Qt::AlignVCenter | Qt::AlignLeft, name);
     return pixmap;
 }
 
