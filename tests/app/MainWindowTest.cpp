@@ -343,3 +343,15 @@ TEST_F(MainWindowTest, FieldsCarryTheirCaptionsForTheKeyboardAndScreenReaders)
         EXPECT_TRUE(hasBuddy) << name;
     }
 }
+
+TEST_F(MainWindowTest, ReloadingAListKeepsTheTextOfAnEditableField)
+{
+    open(workbookWithLists());
+    trigger("MenuClienti");
+    auto* type = child<QComboBox>(*form, "Combo1");
+    type->setEditText(s("Fax"));
+    trigger("Norme");
+    returnFrom(*notes);
+    EXPECT_EQ(type->currentText(), s("Fax"));
+    EXPECT_EQ(type->count(), 3);
+}

@@ -1,0 +1,123 @@
+// Runs the program offscreen on a new archive the way an office would: login,
+// one protocol in each register, exit. LibreOffice then reads the file
+// (entry_test.py).
+//
+//   entry-sample DIR
+//
+// Every question is answered Sì; every box is printed on stdout.
+
+#include "app/Form1.h"
+#include "app/Form2.h"
+#include "store/Layout.h"
+#include "store/Session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <cstdio>
+
+namespace {
+
+using namespace quadrilo;
+
+class AnswerYes final : public Dialogs {
+public:
+    void message(QWidget*, const QString& title, const QString& text, MessageIcon) override { print(title, text); }
+    bool askYesNo(QWidget*, const QString& title, const QString& text, MessageIcon) override
+    {
+        print(title, text);
+        return true;
+    }
+    std::optional<QString> inputBox(QWidget*, const QString& title, const QString& text, const QString&) override
+    {
+        print(title, text);
+        return std::nullopt;
+    }
+    QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override
+    {
+        print(title, QString());
+        return {};
+    }
+
+private:
+    static void print(const QString& title, const QString& text)
+    {
+        std::printf("[%s] %s\n", qPrintable(title), qPrintable(text));
+    }
+};
+
+class NoDesktop final : public Desktop {
+public:
+    void openDocument(const QString&) override {}
+    void openWebPage(const QString&) override {}
+};
+
+template <typename T>
+T* find(QObject& parent, const char* name)
+{
+    T* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (!found) {
+        std::fprintf(stderr, "entry-sample: no control %s\n", name);
+        std::exit(1);
+    }
+    return found;
+}
+
+void enter(Form1& form, const char* menu, const QString& date, const QString& who, const QString& note, const QString& attachments)
+{
+    find<QAction>(form, menu)->trigger();
+    find<QLineEdit>(form, "Text2")->setText(date);
+    find<QComboBox>(form, "Combo1")->setEditText(QStringLiteral("Raccomandata"));
+    find<QLineEdit>(form, "Text3")->setText(QStringLiteral("1/12/26"));
+    find<QLineEdit>(form, "Text4")->setText(who);
+    find<QLineEdit>(form, "Text5")->setText(QStringLiteral("Richiesta di documenti"));
+    find<QPlainTextEdit>(form, "Text6")->setPlainText(note);
+    find<QLineEdit>(form, "Text70")->setText(attachments);
+    find<QPushButton>(form, "Command16")->click();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: entry-sample DIR\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(store::layout::kWorkbookFileName);
+    QFile::remove(path);
+    store::SessionOptions options;
+    options.password = store::layout::kWorkbookPassword;
+    if (!store::saveWorkbookFile(store::layout::createArchive(QStringLiteral("admin"), QStringLiteral("admin")).data(), path, options)) {
+        std::fprintf(stderr, "entry-sample: cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+
+    AnswerYes dialogs;
+    NoDesktop desktop;
+    SystemClock clock;
+    bool ended = false;
+    Form2 login(ProgramSetup{dialogs, desktop, clock, folder, [&] { ended = true; }, {}});
+    if (!login.Form_Load())
+        return 1;
+    find<QComboBox>(login, "Combo1")->setEditText(QStringLiteral("admin"));
+    find<QPushButton>(login, "Command1")->click();
+    Form1* form = login.mainWindow();
+    if (!form)
+        return 1;
+    enter(*form, "MenuClienti", QStringLiteral("7/12/2026"), QStringLiteral("ALFA SRL"), QStringLiteral("riga 1\nriga 2"),
+          QStringLiteral("00184"));
+    enter(*form, "MenuArchiviazione", QStringLiteral("07-12-2026"), QStringLiteral("BETA SPA"), QString(), QStringLiteral("2"));
+    find<QAction>(*form, "MenuEsci")->trigger();
+    return ended ? 0 : 1;
+}
