@@ -1,5 +1,6 @@
 #include "contacts/ContactPanel.h"
 
+#include "app/seams/Controls.h"
 #include "contacts/ContactLists.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
@@ -20,17 +21,6 @@ namespace layout = store::layout;
 
 namespace {
 
-QLineEdit* makeLine(const char* name, int maxLength = 0, bool centred = false)
-{
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0)
-        edit->setMaxLength(maxLength);
-    if (centred)
-        edit->setAlignment(Qt::AlignCenter);
-    return edit;
-}
-
 QPlainTextEdit* makeBox(const char* name)
 {
     auto* box = new QPlainTextEdit;
@@ -38,24 +28,6 @@ QPlainTextEdit* makeBox(const char* name)
     box->setTabChangesFocus(true);
     box->setFixedHeight(box->fontMetrics().lineSpacing() * 3 + 12);
     return box;
-}
-
-QPushButton* makeButton(const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
-// Each caption stands just above its field and is its buddy.
-void addField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan = 1)
-{
-    if (!caption.isEmpty()) {
-        auto* label = new QLabel(caption);
-        label->setBuddy(field);
-        grid->addWidget(label, row, column, 1, columnSpan);
-    }
-    grid->addWidget(field, row + 1, column, 1, columnSpan);
 }
 
 } // namespace
@@ -82,18 +54,12 @@ ContactPanel::ContactPanel(PanelContext& context, QWidget* parent)
     buttons->addStretch();
     layout->addLayout(buttons);
 
-    m_chooser = new QComboBox;
-    m_chooser->setObjectName(QStringLiteral("Combo4"));
-    m_chooser->setEditable(true);
-    m_chooser->setInsertPolicy(QComboBox::NoInsert);
-    m_type = new QComboBox;
-    m_type->setObjectName(QStringLiteral("Combo3"));
-    m_type->setEditable(true);
-    m_type->setInsertPolicy(QComboBox::NoInsert);
-    m_id = makeLine("Text10", 0, true);
+    m_chooser = makeEditableCombo("Combo4");
+    m_type = makeEditableCombo("Combo3");
+    m_id = makeLineEdit("Text10", 0, true);
     m_id->setReadOnly(true);
     m_id->setStyleSheet(QStringLiteral("QLineEdit { background-color: rgb(224, 224, 224); }"));
-    auto* name = makeLine("Text26");
+    auto* name = makeLineEdit("Text26");
     name->setToolTip(QStringLiteral(
         "Occorre Selezionare il Cliente , se non presente bisogna accedere alla Maschera Assegnazione Cliente"));
     auto* resetCounter = new QCheckBox(QStringLiteral("Azzera Contatore "));
@@ -104,25 +70,25 @@ ContactPanel::ContactPanel(PanelContext& context, QWidget* parent)
     changeId->setEnabled(false);
 
     auto* grid = new QGridLayout;
-    addField(grid, 0, 0, QStringLiteral("Seleziona Contatto"), m_chooser, 3);
-    addField(grid, 0, 3, QStringLiteral("Data"), makeLine("Text18", 10, true));
+    addCaptionedField(grid, 0, 0, QStringLiteral("Seleziona Contatto"), m_chooser, 3);
+    addCaptionedField(grid, 0, 3, QStringLiteral("Data"), makeLineEdit("Text18", 10, true));
     grid->addWidget(resetCounter, 0, 4);
     grid->addWidget(changeId, 1, 4);
-    addField(grid, 2, 0, QStringLiteral("INSERISCI-Ragione Sociale/Cognome-Nome"), name, 3);
-    addField(grid, 2, 3, QStringLiteral("Tipo Contatto"), m_type);
-    addField(grid, 2, 4, QStringLiteral("ID Progressivo"), m_id);
-    addField(grid, 4, 0, QStringLiteral("Indirizzo"), makeLine("Text25"), 2);
-    addField(grid, 4, 2, QStringLiteral("C.A.P."), makeLine("Text24", 5));
-    addField(grid, 4, 3, QStringLiteral("Località"), makeLine("Text23"));
-    addField(grid, 4, 4, QStringLiteral("(PR)"), makeLine("Text22", 2, true));
-    addField(grid, 6, 0, QStringLiteral("Telefono"), makeLine("Text21"));
-    addField(grid, 6, 1, QStringLiteral("Fax"), makeLine("Text20"));
-    addField(grid, 6, 2, QStringLiteral("Cellullare"), makeLine("Text15"));
-    addField(grid, 6, 3, QStringLiteral("E-Mail"), makeLine("Text16"), 2);
-    addField(grid, 8, 0, QStringLiteral("Codice Fiscale"), makeLine("Text19", 16));
-    addField(grid, 8, 1, QStringLiteral("Partita IVA"), makeLine("Text11", 11));
-    addField(grid, 8, 2, QStringLiteral("Referente/Legale Rappresentante"), makeLine("Text7"), 3);
-    addField(grid, 10, 0, QStringLiteral("Annotazioni"), makeBox("Text12"), 5);
+    addCaptionedField(grid, 2, 0, QStringLiteral("INSERISCI-Ragione Sociale/Cognome-Nome"), name, 3);
+    addCaptionedField(grid, 2, 3, QStringLiteral("Tipo Contatto"), m_type);
+    addCaptionedField(grid, 2, 4, QStringLiteral("ID Progressivo"), m_id);
+    addCaptionedField(grid, 4, 0, QStringLiteral("Indirizzo"), makeLineEdit("Text25"), 2);
+    addCaptionedField(grid, 4, 2, QStringLiteral("C.A.P."), makeLineEdit("Text24", 5));
+    addCaptionedField(grid, 4, 3, QStringLiteral("Località"), makeLineEdit("Text23"));
+    addCaptionedField(grid, 4, 4, QStringLiteral("(PR)"), makeLineEdit("Text22", 2, true));
+    addCaptionedField(grid, 6, 0, QStringLiteral("Telefono"), makeLineEdit("Text21"));
+    addCaptionedField(grid, 6, 1, QStringLiteral("Fax"), makeLineEdit("Text20"));
+    addCaptionedField(grid, 6, 2, QStringLiteral("Cellullare"), makeLineEdit("Text15"));
+    addCaptionedField(grid, 6, 3, QStringLiteral("E-Mail"), makeLineEdit("Text16"), 2);
+    addCaptionedField(grid, 8, 0, QStringLiteral("Codice Fiscale"), makeLineEdit("Text19", 16));
+    addCaptionedField(grid, 8, 1, QStringLiteral("Partita IVA"), makeLineEdit("Text11", 11));
+    addCaptionedField(grid, 8, 2, QStringLiteral("Referente/Legale Rappresentante"), makeLineEdit("Text7"), 3);
+    addCaptionedField(grid, 10, 0, QStringLiteral("Annotazioni"), makeBox("Text12"), 5);
     auto* note = makeBox("Text13");
     note->setAccessibleName(QStringLiteral("Nota"));
     grid->addWidget(note, 12, 0, 1, 5);

@@ -1,5 +1,6 @@
 #include "register/ProtocolPanel.h"
 
+#include "app/seams/Controls.h"
 #include "store/Sheet.h"
 
 #include <QCalendarWidget>
@@ -21,42 +22,6 @@ namespace layout = store::layout;
 namespace {
 
 constexpr int kNumberDigits = 5;
-
-QLineEdit* makeLine(const char* name, int maxLength, bool centred)
-{
-    auto* edit = new QLineEdit;
-    edit->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0)
-        edit->setMaxLength(maxLength);
-    if (centred)
-        edit->setAlignment(Qt::AlignCenter);
-    return edit;
-}
-
-QComboBox* makeEditableCombo(const char* name)
-{
-    auto* combo = new QComboBox;
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    return combo;
-}
-
-QPushButton* makeButton(const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
-
-// A caption over its field, the caption being the field's buddy.
-void addField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan = 1)
-{
-    auto* label = new QLabel(caption);
-    label->setBuddy(field);
-    grid->addWidget(label, row, column, 1, columnSpan);
-    grid->addWidget(field, row + 1, column, 1, columnSpan);
-}
 
 QString entrataOrUscita(RegisterKind kind)
 {
@@ -125,36 +90,36 @@ ProtocolPanel::ProtocolPanel(PanelContext& context, QWidget* parent)
 
 void ProtocolPanel::buildFields(QVBoxLayout* layout)
 {
-    m_number = makeLine("Text1", kNumberDigits, true);
+    m_number = makeLineEdit("Text1", kNumberDigits, true);
     m_number->setReadOnly(true);
     m_number->setStyleSheet(QStringLiteral("QLineEdit { background-color: rgb(192, 255, 192); }"));
-    m_date = makeLine("Text2", 10, true);
+    m_date = makeLineEdit("Text2", 10, true);
     m_correspondenceType = makeEditableCombo("Combo1");
     m_documentType = makeEditableCombo("Combo2");
-    m_documentDate = makeLine("Text3", 10, true);
-    m_correspondent = makeLine("Text4", 78, false);
-    m_subject = makeLine("Text5", 100, false);
+    m_documentDate = makeLineEdit("Text3", 10, true);
+    m_correspondent = makeLineEdit("Text4", 78, false);
+    m_subject = makeLineEdit("Text5", 100, false);
     m_note = new QPlainTextEdit;
     m_note->setObjectName(QStringLiteral("Text6"));
     m_note->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_note->setTabChangesFocus(true);
     m_note->setFixedHeight(m_note->fontMetrics().lineSpacing() * 4 + 12);
-    m_attachments = makeLine("Text70", 10, true);
+    m_attachments = makeLineEdit("Text70", 10, true);
     m_sector = makeEditableCombo("Combo7");
     m_assignee = makeEditableCombo("Combo8");
 
     auto* grid = new QGridLayout;
-    addField(grid, 0, 0, QStringLiteral("Num.Prot."), m_number);
-    addField(grid, 0, 1, QStringLiteral("Data"), m_date);
-    addField(grid, 0, 2, QStringLiteral("Tipo Corrispondenza"), m_correspondenceType);
-    addField(grid, 0, 3, QStringLiteral("Tipo Documento"), m_documentType);
-    addField(grid, 0, 4, QStringLiteral("Data Documento"), m_documentDate);
-    addField(grid, 2, 0, QStringLiteral("Contatto/Mittente/Destinatario"), m_correspondent, 3);
-    addField(grid, 2, 3, QStringLiteral("Oggetto"), m_subject, 2);
-    addField(grid, 4, 0, QStringLiteral("Note"), m_note, 5);
-    addField(grid, 6, 0, QStringLiteral("Allegati"), m_attachments);
-    addField(grid, 6, 1, QStringLiteral("Settore di appartenenza"), m_sector, 2);
-    addField(grid, 6, 3, QStringLiteral("Assegnata a:"), m_assignee, 2);
+    addCaptionedField(grid, 0, 0, QStringLiteral("Num.Prot."), m_number);
+    addCaptionedField(grid, 0, 1, QStringLiteral("Data"), m_date);
+    addCaptionedField(grid, 0, 2, QStringLiteral("Tipo Corrispondenza"), m_correspondenceType);
+    addCaptionedField(grid, 0, 3, QStringLiteral("Tipo Documento"), m_documentType);
+    addCaptionedField(grid, 0, 4, QStringLiteral("Data Documento"), m_documentDate);
+    addCaptionedField(grid, 2, 0, QStringLiteral("Contatto/Mittente/Destinatario"), m_correspondent, 3);
+    addCaptionedField(grid, 2, 3, QStringLiteral("Oggetto"), m_subject, 2);
+    addCaptionedField(grid, 4, 0, QStringLiteral("Note"), m_note, 5);
+    addCaptionedField(grid, 6, 0, QStringLiteral("Allegati"), m_attachments);
+    addCaptionedField(grid, 6, 1, QStringLiteral("Settore di appartenenza"), m_sector, 2);
+    addCaptionedField(grid, 6, 3, QStringLiteral("Assegnata a:"), m_assignee, 2);
     grid->setColumnStretch(2, 1);
     grid->setColumnStretch(3, 1);
     grid->setColumnStretch(4, 1);

@@ -1,5 +1,7 @@
 #include "settings/SettingsPanel.h"
 
+#include "app/seams/Controls.h"
+
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
@@ -24,13 +26,6 @@ constexpr ListRow kRows[SettingsPanel::kListCount] = {
     {"Combo12", "Text37", "Assegnata a :"},
     {"Combo13", "Text38", "Tipo Contatto"},
 };
-
-QPushButton* makeButton(const char* name, const QString& caption)
-{
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QString::fromLatin1(name));
-    return button;
-}
 
 } // namespace
 

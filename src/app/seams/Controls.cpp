@@ -1,0 +1,48 @@
+#include "app/seams/Controls.h"
+
+#include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quadrilo {
+
+QLineEdit* makeLineEdit(const char* name, int maxLength, bool centred)
+{
+    auto* edit = new QLineEdit;
+    edit->setObjectName(QString::fromLatin1(name));
+    if (maxLength > 0)
+        edit->setMaxLength(maxLength);
+    if (centred)
+        edit->setAlignment(Qt::AlignCenter);
+    return edit;
+}
+
+QComboBox* makeEditableCombo(const char* name)
+{
+    auto* combo = new QComboBox;
+    combo->setObjectName(QString::fromLatin1(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    return combo;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption);
+    button->setObjectName(QString::fromLatin1(name));
+    return button;
+}
+
+void addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan)
+{
+    if (!caption.isEmpty()) {
+        auto* label = new QLabel(caption);
+        label->setBuddy(field);
+        grid->addWidget(label, row, column, 1, columnSpan);
+    }
+    grid->addWidget(field, row + 1, column, 1, columnSpan);
+}
+
+} // namespace quadrilo

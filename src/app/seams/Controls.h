@@ -1,0 +1,26 @@
+#pragma once
+
+// The controls of the panels, made the same way everywhere: each carries the
+// name the program gives it as its objectName, and each caption is the buddy
+// of its field.
+
+#include <QString>
+
+class QComboBox;
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+namespace quadrilo {
+
+// maxLength 0: no limit.
+QLineEdit* makeLineEdit(const char* name, int maxLength = 0, bool centred = false);
+// A drop-down that also takes typed text, kept as typed.
+QComboBox* makeEditableCombo(const char* name);
+QPushButton* makeButton(const char* name, const QString& caption);
+// The caption in row, the field below it in row + 1; an empty caption adds
+// the field alone.
+void addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan = 1);
+
+} // namespace quadrilo
