@@ -95,6 +95,8 @@ Form2::Form2(ProgramSetup setup, QWidget* parent)
     layout->addLayout(buttons);
 
     connect(m_enter, &QPushButton::clicked, this, &Form2::Command1_Click);
+    // Enter in the password field logs in, as the default button would in a dialog.
+    connect(m_password, &QLineEdit::returnPressed, this, &Form2::Command1_Click);
     connect(m_cancel, &QPushButton::clicked, this, &Form2::Command2_Click);
     connect(m_notesBox, &QCheckBox::clicked, this, &Form2::Check1_Click);
 }
@@ -139,6 +141,21 @@ bool Form2::Form_Load()
                                         + QStringLiteral("\n") + store::sessionErrorText(error)
                                         + QStringLiteral("\nIl file non è stato modificato; il programma si chiuderà."),
                                     MessageIcon::Stop);
+        return false;
+    }
+    // A workbook without the program's sheets is some other workbook: it is
+    // left as it is.
+    QStringList missing;
+    for (const QString& name : layout::sheetNames())
+        if (!(*opened)->workbook().sheet(name))
+            missing << name;
+    if (!missing.isEmpty()) {
+        (*opened)->close();
+        m_setup.dialogs.message(this, kProductName,
+                                QStringLiteral("ERRORE: Impossibile aprire il database ") + QDir::toNativeSeparators(path)
+                                    + QStringLiteral("\nMancano i fogli: ") + missing.join(QStringLiteral(", "))
+                                    + QStringLiteral(".\nIl file non è stato modificato; il programma si chiuderà."),
+                                MessageIcon::Stop);
         return false;
     }
     m_session = std::move(*opened);

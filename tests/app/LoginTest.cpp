@@ -178,6 +178,22 @@ TEST_F(LoginTest, AnUnreadableWorkbookIsReportedAndLeftUntouched)
     }
 }
 
+TEST_F(LoginTest, AWorkbookWithoutTheProgramsSheetsIsRefused)
+{
+    store::Workbook workbook = makeArchive();
+    workbook.sheet(layout::kVarie)->rename(s("Varie vecchio"));
+    workbook.sheet(layout::kCliente)->rename(s("Rubrica"));
+    writeWorkbook(workbook);
+    const QByteArray before = readFileBytes(workbookPath);
+    auto form = start(false);
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text, s("ERRORE: Impossibile aprire il database ") + workbookPath
+                                           + s("\nMancano i fogli: Cliente, Varie.\nIl file non è stato modificato; il programma si chiuderà."));
+    EXPECT_EQ(dialogs.boxes()[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(readFileBytes(workbookPath), before);
+    EXPECT_FALSE(store::WorkbookSession::isFileInUse(workbookPath));
+}
+
 TEST_F(LoginTest, AnEmptyN2LeavesTheListEmptyButLowerUsersStillLogIn)
 {
     store::Workbook workbook = makeArchive();
@@ -215,6 +231,19 @@ TEST_F(LoginTest, ASuccessfulLoginRecordsTheAccessAndShowsTheMainWindow)
     EXPECT_EQ(saved.sheet(layout::kVarie)->text(2, kAccess), s("mario08/12/2026 10:30:05"));
     saved.sheet(layout::kVarie)->setText(2, kAccess, QString());
     EXPECT_EQ(store::cellListing(saved.data()), before);
+}
+
+TEST_F(LoginTest, EnterInThePasswordFieldLogsIn)
+{
+    writeDefaultWorkbook();
+    auto form = start();
+    child<QComboBox>(*form, "Combo1")->setEditText(s("mario"));
+    auto* password = child<QLineEdit>(*form, "Text1");
+    password->clear();
+    QTest::keyClicks(password, s("segreta"));
+    QTest::keyClick(password, Qt::Key_Return);
+    EXPECT_EQ(dialogs.texts(), QStringList{s("Utente Autorizzato")});
+    EXPECT_NE(form->mainWindow(), nullptr);
 }
 
 TEST_F(LoginTest, AWrongPasswordEndsTheProgramWithoutSaving)
