@@ -37,11 +37,15 @@ QDate dateOfDays(qint64 days, DateSystem system)
     return kBase1900.addDays(days);
 }
 
-QString twoDigits(int n)
+// Writes n as `width` digits with leading zeros at out.
+void putDigits(QChar* out, int n, int width)
 {
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+    for (int i = width - 1; i >= 0; --i, n /= 10)
+        out[i] = QChar(u'0' + n % 10);
 }
 
+// Every cell of a register has its dates shown, so these build their text
+// directly rather than through QString::arg.
 QString dayText(qint64 days, DateSystem system)
 {
     if (system == DateSystem::Date1900 && days == 60)
@@ -49,14 +53,21 @@ QString dayText(qint64 days, DateSystem system)
     if (system == DateSystem::Date1900 && days == 0)
         return QStringLiteral("00/01/1900");  // as Excel shows serial 0
     const QDate date = dateOfDays(days, system);
-    return twoDigits(date.day()) + u'/' + twoDigits(date.month()) + u'/'
-        + QStringLiteral("%1").arg(date.year(), 4, 10, QLatin1Char('0'));
+    QString text(10, u'/');
+    putDigits(text.data(), date.day(), 2);
+    putDigits(text.data() + 3, date.month(), 2);
+    putDigits(text.data() + 6, date.year(), 4);
+    return text;
 }
 
 QString timeText(qint64 secondsOfDay)
 {
     const int s = static_cast<int>(secondsOfDay);
-    return twoDigits(s / 3600) + u':' + twoDigits(s / 60 % 60) + u':' + twoDigits(s % 60);
+    QString text(8, u':');
+    putDigits(text.data(), s / 3600, 2);
+    putDigits(text.data() + 3, s / 60 % 60, 2);
+    putDigits(text.data() + 6, s % 60, 2);
+    return text;
 }
 
 struct FormatParts {
@@ -313,7 +324,16 @@ QString dateText(double serial, const QString& numberFormat, DateSystem system)
 {
     if (!std::isfinite(serial) || serial < 0 || serial >= static_cast<double>(maxDays(system) + 1))
         return numberText(serial);
-    const FormatParts parts = formatParts(numberFormat);
+    // A sheet's dates share a handful of formats: the last one is remembered.
+    thread_local QString lastFormat;
+    thread_local FormatParts lastParts;
+    thread_local bool cached = false;
+    if (!cached || numberFormat != lastFormat) {
+        lastParts = formatParts(numberFormat);
+        lastFormat = numberFormat;
+        cached = true;
+    }
+    const FormatParts parts = lastParts;
     if (!parts.date && serial < 1) {
         const auto seconds = static_cast<qint64>(std::llround(serial * kSecondsPerDay));
         return timeText(seconds % kSecondsPerDay);
