@@ -2,6 +2,7 @@
 
 #include "app/seams/Controls.h"
 #include "store/Sheet.h"
+#include "store/TypedInput.h"
 
 #include <QCalendarWidget>
 #include <QComboBox>
@@ -78,6 +79,9 @@ ProtocolPanel::ProtocolPanel(PanelContext& context, QWidget* parent)
     m_list->header()->setStretchLastSection(false);
     m_list->setModel(&m_listModel);
     listCaption->setBuddy(m_list);
+    connect(m_list, &QTreeView::clicked, this, &ProtocolPanel::ListView1_ItemClick);
+    // Enter on a row loads it too, for the keyboard.
+    connect(m_list, &QTreeView::activated, this, &ProtocolPanel::ListView1_ItemClick);
     layout->addWidget(listCaption);
     layout->addWidget(m_list, 1);
 
@@ -133,15 +137,14 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     auto* row = new QHBoxLayout(m_commandFrame);
     row->setContentsMargins(0, 0, 0, 0);
     m_insert = makeButton("Command16", QStringLiteral("&Protocolla"));
-    auto* modify = makeButton("Command17", QStringLiteral("&Modifica"));
+    m_modify = makeButton("Command17", QStringLiteral("&Modifica"));
     m_clear = makeButton("Command18", QStringLiteral("&Pulisci"));
-    auto* remove = makeButton("Command19", QStringLiteral("&Elimina"));
+    m_remove = makeButton("Command19", QStringLiteral("&Elimina"));
     auto* label = makeButton("Command21", QStringLiteral("&StampaEtichetta"));
     m_exit = makeButton("Command20", QStringLiteral("&Esci"));
-    // Modification, deletion and labels are not part of this program yet.
-    for (QPushButton* later : {modify, remove, label})
-        later->setEnabled(false);
-    for (QPushButton* button : {m_insert, modify, m_clear, remove, label, m_exit})
+    // Labels are not part of this program yet.
+    label->setEnabled(false);
+    for (QPushButton* button : {m_insert, m_modify, m_clear, m_remove, label, m_exit})
         row->addWidget(button);
     row->addStretch();
 
@@ -154,7 +157,9 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     layout->addLayout(contacts);
 
     connect(m_insert, &QPushButton::clicked, this, &ProtocolPanel::Command16_Click);
+    connect(m_modify, &QPushButton::clicked, this, &ProtocolPanel::Command17_Click);
     connect(m_clear, &QPushButton::clicked, this, &ProtocolPanel::Command18_Click);
+    connect(m_remove, &QPushButton::clicked, this, &ProtocolPanel::Command19_Click);
 }
 
 void ProtocolPanel::setContactPicker(QWidget* picker)
@@ -270,7 +275,7 @@ void ProtocolPanel::Command16_Click()
     store::Workbook& workbook = m_context.workbook();
     auto sheet = workbook.sheet(layout::registerSheetName(*kind));
     const int row = sheet ? firstFreeRow(*sheet).value_or(0) : 0;
-    const bool written = row > 0 && writeRecord(*sheet, row, fields, *kind);
+    const bool written = row > 0 && writeNewRecord(*sheet, row, fields, *kind);
     if (written)
         setCounter(workbook, *kind, fields.number.toLongLong());
 
@@ -292,6 +297,125 @@ void ProtocolPanel::Command18_Click()
 {
     m_context.clearFields();
     m_insert->setEnabled(true);
+}
+
+void ProtocolPanel::ListView1_ItemClick(const QModelIndex& index)
+{
+    if (!index.isValid() || index.row() >= m_listModel.rowCount())
+        return;
+    m_insert->setEnabled(false);
+    const RegisterListModel::RowTexts& texts = m_listModel.rowTexts(index.row());
+    // The stored texts are shown whole, even beyond what a user may type.
+    const auto setLine = [](QLineEdit* field, const QString& text) {
+        field->setMaxLength(std::max(field->maxLength(), static_cast<int>(text.size())));
+        field->setText(text);
+    };
+    setLine(m_number, texts[0]);
+    setLine(m_date, texts[1]);
+    m_correspondenceType->setEditText(texts[2]);
+    m_documentType->setEditText(texts[3]);
+    setLine(m_documentDate, texts[4]);
+    setLine(m_correspondent, texts[5]);
+    setLine(m_subject, texts[6]);
+    m_note->setPlainText(texts[7]);
+    setLine(m_attachments, texts[8]);
+    m_sector->setEditText(texts[9]);
+    m_assignee->setEditText(texts[10]);
+}
+
+void ProtocolPanel::Command17_Click()
+{
+    const auto kind = registerInUse();
+    if (!kind)
+        return;
+    const ProtocolRecord fields = record();
+    const xls::DateSystem system = m_context.workbook().dateSystem();
+    if (const RecordProblem problem = checkFields(fields, system); problem == RecordProblem::MissingRequired) {
+        reportProblem(problem, *kind);
+        return;
+    }
+    if (fields.number == QString::number(nextNumber(m_context.workbook(), *kind))) {
+        m_context.dialogs.message(
+            this, kProductName,
+            QStringLiteral(" ERRORE- Si può modificare solo una registrazione  già inserita , seleziona prima la registrazione !"),
+            MessageIcon::None);
+        m_date->setFocus();
+        return;
+    }
+    if (const RecordProblem problem = checkFields(fields, system); problem != RecordProblem::None) {
+        reportProblem(problem, *kind);
+        return;
+    }
+    // Uscita gives the button back when nothing is modified; Entrata keeps it off.
+    const auto giveBackInsert = [&] {
+        if (*kind == RegisterKind::Uscita)
+            m_insert->setEnabled(true);
+    };
+    if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi modificare protocollo  selezionato  ?"))) {
+        giveBackInsert();
+        return;
+    }
+    auto sheet = m_context.workbook().sheet(layout::registerSheetName(*kind));
+    if (!sheet || sheet->isEmpty(2, layout::reg::kNumber)) {
+        m_context.dialogs.message(this, kProductName, QStringLiteral(" ERRORE: Non ci sono protocolli registrati "),
+                                  MessageIcon::Information);
+        giveBackInsert();
+        return;
+    }
+    sheet->activate();
+    const auto row = findRecordByText(*sheet, fields.number);
+    if (!row) {
+        // Told, not passed off as done.
+        m_context.dialogs.message(this, kProductName,
+                                  QStringLiteral(" ERRORE: Il protocollo %1 non è più nel registro: nulla è stato modificato !")
+                                      .arg(fields.number),
+                                  MessageIcon::Stop);
+        giveBackInsert();
+        return;
+    }
+    writeRecord(*sheet, *row, fields);
+    m_context.dialogs.message(this, *kind == RegisterKind::Entrata ? QStringLiteral("Brenvaldo") : kProductName,
+                              QStringLiteral("Protocollo  Modificato"), MessageIcon::Information);
+    m_context.clearFields();
+    m_context.saveWorkbook();
+    refreshRegisterList(m_listModel, m_context.workbook(), *kind);
+    m_insert->setEnabled(true);
+}
+
+void ProtocolPanel::Command19_Click()
+{
+    const auto kind = registerInUse();
+    if (!kind)
+        return;
+    if (m_correspondent->text().isEmpty()) {
+        m_context.dialogs.message(this, kProductName, QStringLiteral("ERRORE: Bisogna Selezionare una registrazione !"),
+                                  MessageIcon::None);
+        return;
+    }
+    if (m_number->text().isEmpty()) {
+        m_context.dialogs.message(this, kProductName, QStringLiteral("Bisogna selezionare  il protocollo......"),
+                                  MessageIcon::Information);
+        return;
+    }
+    if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Si vuole eliminare il protocollo  selezionato ?")))
+        return;
+    auto sheet = m_context.workbook().sheet(layout::registerSheetName(*kind));
+    const QString number = m_number->text();
+    const auto row = sheet ? findRecordByNumber(*sheet, store::leadingNumber(number)) : std::nullopt;
+    if (!row) {
+        m_context.dialogs.message(this, kProductName,
+                                  QStringLiteral(" ERRORE: Il protocollo %1 non è nel registro: nulla è stato eliminato !").arg(number),
+                                  MessageIcon::Stop);
+        return;
+    }
+    sheet->activate();
+    sheet->select(store::CellRef{*row, layout::reg::kNumber});
+    sheet->deleteRow(*row);
+    m_context.dialogs.message(this, *kind == RegisterKind::Entrata ? QStringLiteral(" Brenvaldo") : QStringLiteral(" Quadrilo"),
+                              QStringLiteral("Operazione eseguita"), MessageIcon::Information);
+    m_context.clearFields();
+    loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind);
+    m_context.saveWorkbook();
 }
 
 } // namespace quadrilo::protocol

@@ -19,6 +19,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTreeView;
+class QModelIndex;
 class QVBoxLayout;
 
 namespace quadrilo::protocol {
@@ -62,7 +63,11 @@ private:
     void buildFields(QVBoxLayout* layout);
     void buildCommands(QVBoxLayout* layout);
     void Command16_Click();
+    void Command17_Click();
     void Command18_Click();
+    void Command19_Click();
+    // A row of the register list into the fields.
+    void ListView1_ItemClick(const QModelIndex& index);
     // Says why the record cannot be written and puts the focus on the field.
     void reportProblem(RecordProblem problem, RegisterKind kind);
 
@@ -85,7 +90,9 @@ private:
 
     QWidget* m_commandFrame = nullptr;
     QPushButton* m_insert = nullptr;  // Command16
+    QPushButton* m_modify = nullptr;  // Command17
     QPushButton* m_clear = nullptr;   // Command18
+    QPushButton* m_remove = nullptr;  // Command19
     QPushButton* m_exit = nullptr;
     QPushButton* m_newContact = nullptr;
     QPushButton* m_selectContact = nullptr;

@@ -84,11 +84,10 @@ std::optional<int> firstFreeRow(const store::Sheet& sheet)
     return std::nullopt;
 }
 
-RecordProblem checkRecord(const ProtocolRecord& record, store::Workbook& workbook, RegisterKind kind)
+RecordProblem checkFields(const ProtocolRecord& record, xls::DateSystem system)
 {
     if (record.date.isEmpty() || record.correspondent.isEmpty() || record.subject.isEmpty())
         return RecordProblem::MissingRequired;
-    const xls::DateSystem system = workbook.dateSystem();
     if (!isAcceptableDate(record.date, system))
         return RecordProblem::BadDate;
     if (!isAcceptableDate(record.documentDate, system))
@@ -97,6 +96,13 @@ RecordProblem checkRecord(const ProtocolRecord& record, store::Workbook& workboo
                                 &record.subject, &record.note, &record.attachments, &record.sector, &record.assignee})
         if (text->size() > store::Sheet::kMaxTextLength)
             return RecordProblem::TextTooLong;
+    return RecordProblem::None;
+}
+
+RecordProblem checkRecord(const ProtocolRecord& record, store::Workbook& workbook, RegisterKind kind)
+{
+    if (const RecordProblem problem = checkFields(record, workbook.dateSystem()); problem != RecordProblem::None)
+        return problem;
     bool isNumber = false;
     const long long number = record.number.toLongLong(&isNumber);
     if (!isNumber || number < 1 || number > kMaxProtocolNumber)
@@ -107,7 +113,7 @@ RecordProblem checkRecord(const ProtocolRecord& record, store::Workbook& workboo
     return RecordProblem::None;
 }
 
-bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, RegisterKind kind)
+bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record)
 {
     bool written = true;
     const auto writeDate = [&](int column, const QString& text) {
@@ -121,7 +127,6 @@ bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, Reg
     const auto writeText = [&](int column, const QString& text) { written = sheet.setText(row, column, text) && written; };
 
     writeDate(col::kDate, record.date);
-    written = sheet.setNumber(row, col::kNumber, record.number.toDouble()) && written;
     writeText(col::kCorrespondenceType, record.correspondenceType);
     writeText(col::kDocumentType, record.documentType);
     writeDate(col::kDocumentDate, record.documentDate);
@@ -131,8 +136,40 @@ bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, Reg
     writeText(col::kAttachments, record.attachments);
     writeText(col::kSector, record.sector);
     writeText(col::kAssignee, record.assignee);
-    writeText(col::kMarker, registerMarker(kind));
     return written;
+}
+
+bool writeNewRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, RegisterKind kind)
+{
+    const bool fields = writeRecord(sheet, row, record);
+    const bool number = sheet.setNumber(row, col::kNumber, record.number.toDouble());
+    const bool marker = sheet.setText(row, col::kMarker, registerMarker(kind));
+    return fields && number && marker;
+}
+
+int lastSearchRow(const store::Sheet& sheet)
+{
+    return sheet.endDown(2, col::kNumber);
+}
+
+std::optional<int> findRecordByText(const store::Sheet& sheet, const QString& text)
+{
+    const int last = lastSearchRow(sheet);
+    for (int row = 2; row <= last; ++row)
+        if (!sheet.isEmpty(row, col::kNumber) && sheet.text(row, col::kNumber) == text)
+            return row;
+    return std::nullopt;
+}
+
+std::optional<int> findRecordByNumber(const store::Sheet& sheet, double number)
+{
+    const int last = lastSearchRow(sheet);
+    for (int row = 2; row <= last; ++row) {
+        const store::CellValue value = sheet.value(row, col::kNumber);
+        if (value.isNumber() && value.number() == number)
+            return row;
+    }
+    return std::nullopt;
 }
 
 } // namespace quadrilo::protocol

@@ -59,11 +59,24 @@ enum class RecordProblem {
     NumberOutOfRange,  // the number is not 1 to 99999
     RegisterFull,      // no free row is left in the sheet
 };
+// The checks of the fields B to K, for a record written over a stored one.
+RecordProblem checkFields(const ProtocolRecord& record, xls::DateSystem system);
+// The checks of a new record: the fields, its number, a free row in the register.
 RecordProblem checkRecord(const ProtocolRecord& record, store::Workbook& workbook, RegisterKind kind);
 
-// Writes the record into row: B, A, C, D, E, F to K, then the marker in L.
-// Dates are written as dates, the number as a number, the rest as typed.
-// False when a cell could not be written.
-bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, RegisterKind kind);
+// Writes the fields into columns B to K of row: dates as dates, the rest as
+// typed. The number in A and the marker in L are left alone. False when a
+// cell could not be written.
+bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record);
+// A new record: the fields, the number as a number in A, the marker in L.
+bool writeNewRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, RegisterKind kind);
+
+// The rows a stored record is looked for in: column A from row 2 down to
+// where End(xlDown) from A2 leads.
+int lastSearchRow(const store::Sheet& sheet);
+// The first row whose number, as displayed, is text.
+std::optional<int> findRecordByText(const store::Sheet& sheet, const QString& text);
+// The first row whose number is number.
+std::optional<int> findRecordByNumber(const store::Sheet& sheet, double number);
 
 } // namespace quadrilo::protocol

@@ -113,7 +113,7 @@ TEST(RecordWriting, TypedCellsInColumnsAToL)
     ProtocolRecord record{s("12"),       s("7.12.26"), s("PEC"),      s("Lettera"),    s("01/12/2026"),    s("BETA SPA"),
                           s("Risposta"), s("riga 1\nriga 2"), s("00184"), s("Segreteria"), s("Bianchi")};
     uscita.setText(3, 8, s("old note"));
-    ASSERT_TRUE(writeRecord(uscita, 3, record, RegisterKind::Uscita));
+    ASSERT_TRUE(writeNewRecord(uscita, 3, record, RegisterKind::Uscita));
     EXPECT_EQ(uscita.value(3, 1), CellValue::fromNumber(12));
     EXPECT_TRUE(uscita.value(3, 2).isDate());
     EXPECT_EQ(uscita.value(3, 2).date(), QDate(2026, 12, 7));
@@ -132,8 +132,10 @@ TEST(RecordWriting, TypedCellsInColumnsAToL)
     // Empty fields leave empty cells, also over what the row held.
     record.documentDate.clear();
     record.note.clear();
-    ASSERT_TRUE(writeRecord(uscita, 3, record, RegisterKind::Entrata));
+    record.number = s("99");
+    ASSERT_TRUE(writeRecord(uscita, 3, record));
     EXPECT_TRUE(uscita.isEmpty(3, 5));
     EXPECT_TRUE(uscita.isEmpty(3, 8));
-    EXPECT_EQ(uscita.text(3, 12), s("E"));
+    EXPECT_EQ(uscita.value(3, 1), CellValue::fromNumber(12)) << "a stored record keeps its number";
+    EXPECT_EQ(uscita.text(3, 12), s("U")) << "and its marker";
 }

@@ -1,0 +1,267 @@
+// Changing and deleting stored protocols from the register list, driven
+// offscreen.
+
+#include "register/ProtocolPanel.h"
+#include "support/MainWindowFixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+
+using namespace quadrilo;
+using namespace quadrilo::testsupport;
+using quadrilo::store::CellValue;
+namespace layout = quadrilo::store::layout;
+using Kind = RecordedBox::Kind;
+
+namespace {
+
+QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void addRecord(store::Sheet sheet, int row, int number, const char* name, const char* marker)
+{
+    sheet.setNumber(row, 1, number);
+    sheet.setDate(row, 2, QDate(2026, 11, number));
+    sheet.setText(row, 3, s("PEC"));
+    sheet.setText(row, 4, s("Lettera"));
+    sheet.setDate(row, 5, QDate(2026, 10, number));
+    sheet.setText(row, 6, s(name));
+    sheet.setText(row, 7, s("Oggetto ") + QString::number(number));
+    sheet.setText(row, 8, s("nota ") + QString::number(number));
+    sheet.setText(row, 9, s("1"));
+    sheet.setText(row, 10, s("Ragioneria"));
+    sheet.setText(row, 11, s("Rossi"));
+    sheet.setText(row, 12, s(marker));
+}
+
+// Three records in each register, counters at 3.
+store::Workbook threeRecords()
+{
+    store::Workbook workbook = makeArchive();
+    for (const auto& [name, marker] : {std::pair{layout::kEntrata, "E"}, std::pair{layout::kUscita, "U"}}) {
+        auto sheet = *workbook.sheet(name);
+        addRecord(sheet, 2, 1, "ALFA", marker);
+        addRecord(sheet, 3, 2, "BETA", marker);
+        addRecord(sheet, 4, 3, "GAMMA", marker);
+    }
+    workbook.sheet(layout::kVarie)->setNumber(1, 256, 3);
+    workbook.sheet(layout::kVarie)->setNumber(1, 255, 3);
+    return workbook;
+}
+
+class ProtocolModifyTest : public MainWindowTest {
+protected:
+    QLineEdit* line(const char* name) { return child<QLineEdit>(*form, name); }
+    QComboBox* combo(const char* name) { return child<QComboBox>(*form, name); }
+    QPushButton* button(const char* name) { return child<QPushButton>(*form, name); }
+    QTreeView* list() { return child<QTreeView>(*form, "ListView1"); }
+
+    void clickRow(int row)
+    {
+        const QRect rect = list()->visualRect(list()->model()->index(row, 0));
+        ASSERT_TRUE(rect.isValid());
+        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    void openWith(const char* menu)
+    {
+        open(threeRecords());
+        trigger(menu);
+        form->resize(1100, 900);
+        QApplication::processEvents();
+    }
+};
+
+} // namespace
+
+TEST_F(ProtocolModifyTest, ClickingARowLoadsItIntoTheFields)
+{
+    openWith("MenuClienti");
+    clickRow(2);
+    EXPECT_EQ(line("Text1")->text(), s("3"));
+    EXPECT_EQ(line("Text2")->text(), s("03/11/2026"));
+    EXPECT_EQ(combo("Combo1")->currentText(), s("PEC"));
+    EXPECT_EQ(combo("Combo2")->currentText(), s("Lettera"));
+    EXPECT_EQ(line("Text3")->text(), s("03/10/2026"));
+    EXPECT_EQ(line("Text4")->text(), s("GAMMA"));
+    EXPECT_EQ(line("Text5")->text(), s("Oggetto 3"));
+    EXPECT_EQ(child<QPlainTextEdit>(*form, "Text6")->toPlainText(), s("nota 3"));
+    EXPECT_EQ(line("Text70")->text(), s("1"));
+    EXPECT_EQ(combo("Combo7")->currentText(), s("Ragioneria"));
+    EXPECT_EQ(combo("Combo8")->currentText(), s("Rossi"));
+    EXPECT_FALSE(button("Command16")->isEnabled());
+    EXPECT_TRUE(dialogs.boxes().empty());
+}
+
+TEST_F(ProtocolModifyTest, ModifyingRewritesBToKKeepsAAndLAndSaves)
+{
+    openWith("MenuClienti");
+    clickRow(1);
+    line("Text2")->setText(s("5/11/26"));
+    line("Text4")->setText(s("BETA NUOVA"));
+    line("Text3")->clear();
+    combo("Combo7")->setEditText(s("Protocollo"));
+    dialogs.answerYes();
+    click("Command17");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[0], (RecordedBox{Kind::YesNo, s("Quadrilo"), s("Vuoi modificare protocollo  selezionato  ?"), MessageIcon::None}));
+    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Brenvaldo"), s("Protocollo  Modificato"), MessageIcon::Information}));
+
+    auto sheet = this->sheet(layout::kEntrata);
+    EXPECT_EQ(sheet.value(3, 1), CellValue::fromNumber(2));
+    EXPECT_EQ(sheet.value(3, 2).date(), QDate(2026, 11, 5)) << "the date stays a date";
+    EXPECT_TRUE(sheet.isEmpty(3, 5));
+    EXPECT_EQ(sheet.text(3, 6), s("BETA NUOVA"));
+    EXPECT_EQ(sheet.text(3, 10), s("Protocollo"));
+    EXPECT_EQ(sheet.text(3, 12), s("E"));
+    EXPECT_EQ(sheet.text(2, 6), s("ALFA")) << "the other records are untouched";
+    EXPECT_EQ(sheet.text(4, 6), s("GAMMA"));
+    EXPECT_EQ(list()->model()->index(1, 5).data().toString(), s("BETA NUOVA"));
+    EXPECT_EQ(list()->model()->index(1, 1).data().toString(), s("05/11/2026"));
+    EXPECT_TRUE(button("Command16")->isEnabled());
+    EXPECT_EQ(line("Text1")->text(), s("4"));
+    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kEntrata)->text(3, 6), s("BETA NUOVA"));
+}
+
+TEST_F(ProtocolModifyTest, UscitaModificationIsTitledQuadrilo)
+{
+    openWith("MenuArchiviazione");
+    clickRow(0);
+    dialogs.answerYes();
+    click("Command17");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[1].title, s("Quadrilo"));
+}
+
+TEST_F(ProtocolModifyTest, NothingLoadedOrMissingFieldsModifyNothing)
+{
+    for (const char* menu : {"MenuClienti", "MenuArchiviazione"}) {
+        SCOPED_TRACE(menu);
+        TearDown();
+        dialogs.clear();
+        openWith(menu);
+        line("Text2")->setText(s("1/1/2026"));
+        line("Text4")->setText(s("X"));
+        line("Text5")->setText(s("Y"));
+        click("Command17");
+        ASSERT_EQ(dialogs.boxes().size(), 1u);
+        EXPECT_EQ(dialogs.boxes()[0].text,
+                  s(" ERRORE- Si può modificare solo una registrazione  già inserita , seleziona prima la registrazione !"));
+        EXPECT_EQ(form->focusWidget(), line("Text2"));
+    }
+    dialogs.clear();
+    clickRow(0);
+    line("Text5")->clear();
+    click("Command17");
+    EXPECT_EQ(dialogs.texts(), QStringList{s(" ERRORE- I Campi DATA /MITTENTE - DESTINATARIO/OGGETTO  devono essere sempre compilati !")});
+    EXPECT_EQ(sheet(layout::kUscita).text(2, 7), s("Oggetto 1"));
+}
+
+TEST_F(ProtocolModifyTest, AnsweringNoKeepsTheRecordAndOnlyUscitaGivesProtocollaBack)
+{
+    for (const auto& [menu, enabledAfter] : {std::pair{"MenuClienti", false}, std::pair{"MenuArchiviazione", true}}) {
+        SCOPED_TRACE(menu);
+        TearDown();
+        dialogs.clear();
+        openWith(menu);
+        clickRow(0);
+        line("Text4")->setText(s("CAMBIATO"));
+        dialogs.answerNo();
+        click("Command17");
+        EXPECT_EQ(dialogs.boxes().size(), 1u);
+        EXPECT_EQ(line("Text4")->text(), s("CAMBIATO")) << "the fields keep their texts";
+        EXPECT_EQ(button("Command16")->isEnabled(), enabledAfter);
+    }
+    EXPECT_EQ(sheet(layout::kUscita).text(2, 6), s("ALFA"));
+}
+
+TEST_F(ProtocolModifyTest, ARecordGoneMeanwhileIsReportedNotClaimedModified)
+{
+    openWith("MenuClienti");
+    clickRow(2);
+    sheet(layout::kEntrata).deleteRow(4);  // removed behind the list's back
+    dialogs.answerYes();
+    click("Command17");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[1].text, s(" ERRORE: Il protocollo 3 non è più nel registro: nulla è stato modificato !"));
+    EXPECT_TRUE(sheet(layout::kEntrata).isEmpty(4, 1));
+}
+
+TEST_F(ProtocolModifyTest, ADateThatIsNoDateIsRefusedOnModification)
+{
+    openWith("MenuClienti");
+    clickRow(0);
+    line("Text2")->setText(s("primo novembre"));
+    click("Command17");
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_TRUE(dialogs.boxes()[0].text.startsWith(s(" ERRORE- Il Campo DATA non contiene una data valida")));
+    EXPECT_EQ(sheet(layout::kEntrata).value(2, 2).date(), QDate(2026, 11, 1));
+}
+
+TEST_F(ProtocolModifyTest, DeletingTheFirstRecordMovesTheOthersUpAndKeepsTheCounter)
+{
+    openWith("MenuClienti");
+    clickRow(0);
+    dialogs.answerYes();
+    click("Command19");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[0], (RecordedBox{Kind::YesNo, s("Quadrilo"), s("Si vuole eliminare il protocollo  selezionato ?"), MessageIcon::None}));
+    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s(" Brenvaldo"), s("Operazione eseguita"), MessageIcon::Information}));
+    auto sheet = this->sheet(layout::kEntrata);
+    EXPECT_EQ(sheet.value(2, 1), CellValue::fromNumber(2));
+    EXPECT_EQ(sheet.value(3, 1), CellValue::fromNumber(3));
+    EXPECT_TRUE(sheet.isEmpty(4, 1));
+    EXPECT_EQ(list()->model()->rowCount(), 2);
+    EXPECT_EQ(this->sheet(layout::kVarie).value(1, 256), CellValue::fromNumber(3));
+    EXPECT_EQ(line("Text1")->text(), s("4"));
+    EXPECT_FALSE(button("Command16")->isEnabled()) << "stays off until Pulisci";
+    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kEntrata)->text(2, 6), s("BETA")) << "saved at once";
+
+    // The next entry takes the counter plus one, never the freed number.
+    click("Command18");
+    line("Text2")->setText(s("7/12/2026"));
+    line("Text4")->setText(s("DELTA"));
+    line("Text5")->setText(s("Nuovo"));
+    dialogs.answerYes();
+    click("Command16");
+    EXPECT_EQ(this->sheet(layout::kEntrata).value(4, 1), CellValue::fromNumber(4));
+}
+
+TEST_F(ProtocolModifyTest, DeletionNeedsALoadedRecord)
+{
+    openWith("MenuArchiviazione");
+    click("Command19");
+    EXPECT_EQ(dialogs.texts(), QStringList{s("ERRORE: Bisogna Selezionare una registrazione !")});
+    EXPECT_EQ(list()->model()->rowCount(), 3);
+
+    dialogs.clear();
+    line("Text4")->setText(s("ALFA"));
+    line("Text1")->clear();
+    click("Command19");
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0], (RecordedBox{Kind::Message, s("Quadrilo"), s("Bisogna selezionare  il protocollo......"), MessageIcon::Information}));
+
+    dialogs.clear();
+    clickRow(1);
+    dialogs.answerNo();
+    click("Command19");
+    EXPECT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(sheet(layout::kUscita).text(3, 6), s("BETA"));
+}
+
+TEST_F(ProtocolModifyTest, UscitaDeletionIsTitledQuadriloWithABlank)
+{
+    openWith("MenuArchiviazione");
+    clickRow(2);
+    dialogs.answerYes();
+    click("Command19");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[1].title, s(" Quadrilo"));
+    EXPECT_EQ(sheet(layout::kUscita).lastUsedRow(), 3);
+}
