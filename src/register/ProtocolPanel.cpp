@@ -5,6 +5,7 @@
 #include "store/TypedInput.h"
 
 #include <QCalendarWidget>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -62,6 +64,11 @@ ProtocolPanel::ProtocolPanel(PanelContext& context, QWidget* parent)
     m_calendar->setFirstDayOfWeek(Qt::Monday);
     calendarLayout->addWidget(m_calendar);
     m_calendarFrame->hide();
+    connect(m_pickDate, &QCheckBox::toggled, this, &ProtocolPanel::datePickerToggled);
+    connect(m_pickDocumentDate, &QCheckBox::toggled, this, &ProtocolPanel::datePickerToggled);
+    connect(m_calendar, &QCalendarWidget::clicked, this, &ProtocolPanel::Calendario_Click);
+    // Enter on a day picks it too, for the keyboard.
+    connect(m_calendar, &QCalendarWidget::activated, this, &ProtocolPanel::Calendario_Click);
     layout->addWidget(m_calendarFrame);
 
     m_pickerArea = new QVBoxLayout;
@@ -114,10 +121,25 @@ void ProtocolPanel::buildFields(QVBoxLayout* layout)
 
     auto* grid = new QGridLayout;
     addCaptionedField(grid, 0, 0, QStringLiteral("Num.Prot."), m_number);
-    addCaptionedField(grid, 0, 1, QStringLiteral("Data"), m_date);
+    m_pickDate = new QCheckBox;
+    m_pickDate->setObjectName(QStringLiteral("Check1"));
+    m_pickDate->setAccessibleName(QStringLiteral("Scegli la data dal calendario"));
+    m_pickDocumentDate = new QCheckBox;
+    m_pickDocumentDate->setObjectName(QStringLiteral("Check2"));
+    m_pickDocumentDate->setAccessibleName(QStringLiteral("Scegli la data del documento dal calendario"));
+    const auto dateWithPicker = [](QCheckBox* picker, QLineEdit* field) {
+        auto* box = new QWidget;
+        auto* row = new QHBoxLayout(box);
+        row->setContentsMargins(0, 0, 0, 0);
+        row->addWidget(picker);
+        row->addWidget(field, 1);
+        return box;
+    };
+    addCaptionedField(grid, 0, 1, QStringLiteral("Data"), dateWithPicker(m_pickDate, m_date))->setBuddy(m_date);
     addCaptionedField(grid, 0, 2, QStringLiteral("Tipo Corrispondenza"), m_correspondenceType);
     addCaptionedField(grid, 0, 3, QStringLiteral("Tipo Documento"), m_documentType);
-    addCaptionedField(grid, 0, 4, QStringLiteral("Data Documento"), m_documentDate);
+    addCaptionedField(grid, 0, 4, QStringLiteral("Data Documento"), dateWithPicker(m_pickDocumentDate, m_documentDate))
+        ->setBuddy(m_documentDate);
     addCaptionedField(grid, 2, 0, QStringLiteral("Contatto/Mittente/Destinatario"), m_correspondent, 3);
     addCaptionedField(grid, 2, 3, QStringLiteral("Oggetto"), m_subject, 2);
     addCaptionedField(grid, 4, 0, QStringLiteral("Note"), m_note, 5);
@@ -147,6 +169,22 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     for (QPushButton* button : {m_insert, m_modify, m_clear, m_remove, label, m_exit})
         row->addWidget(button);
     row->addStretch();
+
+    m_sortByName = new QCheckBox(QStringLiteral("Ordina per Mittente/Destinatario"));
+    m_sortByName->setObjectName(QStringLiteral("Check3"));
+    auto* ascending = makeButton("Command24", QString());
+    ascending->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    ascending->setAccessibleName(QStringLiteral("Ordina crescente"));
+    ascending->setToolTip(ascending->accessibleName());
+    auto* descending = makeButton("Command26", QString());
+    descending->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    descending->setAccessibleName(QStringLiteral("Ordina decrescente"));
+    descending->setToolTip(descending->accessibleName());
+    row->addWidget(m_sortByName);
+    row->addWidget(ascending);
+    row->addWidget(descending);
+    connect(ascending, &QPushButton::clicked, this, &ProtocolPanel::Command24_Click);
+    connect(descending, &QPushButton::clicked, this, &ProtocolPanel::Command26_Click);
 
     m_newContact = makeButton("Command15", QStringLiteral("&Nuovo Contatto"));
     m_selectContact = makeButton("cmd14", QStringLiteral("&Seleziona Contatto"));
@@ -416,6 +454,59 @@ void ProtocolPanel::Command19_Click()
     m_context.clearFields();
     loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind);
     m_context.saveWorkbook();
+}
+
+void ProtocolPanel::Command24_Click()
+{
+    sortRegister(true);
+}
+
+void ProtocolPanel::Command26_Click()
+{
+    sortRegister(false);
+}
+
+void ProtocolPanel::sortRegister(bool ascending)
+{
+    const auto kind = registerInUse();
+    if (!kind)
+        return;
+    auto sheet = m_context.workbook().sheet(layout::registerSheetName(*kind));
+    if (!sheet)
+        return;
+    sheet->activate();
+    // The whole register moves, however long: every row of A to L below the header.
+    const int lastRow = std::max(2, sheet->lastUsedRow());
+    const store::RangeRef block{{1, layout::reg::kNumber}, {lastRow, layout::reg::kMarker}};
+    sheet->sort(block, layout::reg::kNumber, ascending, true);
+    if (m_sortByName->isChecked())
+        sheet->sort(block, layout::reg::kCorrespondent, ascending, true);
+    sheet->select(store::CellRef{15, 1});
+    loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind);
+    m_context.saveWorkbook();
+}
+
+void ProtocolPanel::datePickerToggled(bool ticked)
+{
+    if (ticked) {
+        m_calendarFrame->show();
+        m_calendar->show();
+    } else {
+        m_calendarFrame->hide();
+    }
+}
+
+void ProtocolPanel::Calendario_Click(QDate date)
+{
+    const QString text = date.toString(kDateFormat);
+    if (m_pickDate->isChecked()) {
+        m_date->setText(text);
+        m_pickDate->setChecked(false);
+    }
+    if (m_pickDocumentDate->isChecked()) {
+        m_documentDate->setText(text);
+        m_pickDocumentDate->setChecked(false);
+    }
 }
 
 } // namespace quadrilo::protocol

@@ -8,11 +8,13 @@
 #include "register/Protocols.h"
 #include "register/RegisterList.h"
 
+#include <QDate>
 #include <QGroupBox>
 
 #include <optional>
 
 class QCalendarWidget;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -68,6 +70,14 @@ private:
     void Command19_Click();
     // A row of the register list into the fields.
     void ListView1_ItemClick(const QModelIndex& index);
+    void Command24_Click();
+    void Command26_Click();
+    // Sorts the register in use by number, then, with Check3 ticked, by
+    // sender/addressee; reloads the list and saves.
+    void sortRegister(bool ascending);
+    // Check1 and Check2: the calendar shown while one of them is ticked.
+    void datePickerToggled(bool ticked);
+    void Calendario_Click(QDate date);
     // Says why the record cannot be written and puts the focus on the field.
     void reportProblem(RecordProblem problem, RegisterKind kind);
 
@@ -96,6 +106,9 @@ private:
     QPushButton* m_exit = nullptr;
     QPushButton* m_newContact = nullptr;
     QPushButton* m_selectContact = nullptr;
+    QCheckBox* m_pickDate = nullptr;          // Check1
+    QCheckBox* m_pickDocumentDate = nullptr;  // Check2
+    QCheckBox* m_sortByName = nullptr;        // Check3
     QGroupBox* m_calendarFrame = nullptr;
     QCalendarWidget* m_calendar = nullptr;
     QVBoxLayout* m_pickerArea = nullptr;

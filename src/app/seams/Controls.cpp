@@ -35,14 +35,16 @@ QPushButton* makeButton(const char* name, const QString& caption)
     return button;
 }
 
-void addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan)
+QLabel* addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan)
 {
+    QLabel* label = nullptr;
     if (!caption.isEmpty()) {
-        auto* label = new QLabel(caption);
+        label = new QLabel(caption);
         label->setBuddy(field);
         grid->addWidget(label, row, column, 1, columnSpan);
     }
     grid->addWidget(field, row + 1, column, 1, columnSpan);
+    return label;
 }
 
 } // namespace quadrilo

@@ -8,6 +8,7 @@
 
 class QComboBox;
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QWidget;
@@ -20,7 +21,7 @@ QLineEdit* makeLineEdit(const char* name, int maxLength = 0, bool centred = fals
 QComboBox* makeEditableCombo(const char* name);
 QPushButton* makeButton(const char* name, const QString& caption);
 // The caption in row, the field below it in row + 1; an empty caption adds
-// the field alone.
-void addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan = 1);
+// the field alone. Returns the caption, or nullptr.
+QLabel* addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan = 1);
 
 } // namespace quadrilo
