@@ -6,6 +6,7 @@
 #include "contacts/ContactPicker.h"
 #include "printing/PrintPanel.h"
 #include "register/ClearFields.h"
+#include "register/CounterSettings.h"
 #include "register/ProtocolPanel.h"
 #include "settings/LookupLists.h"
 #include "settings/SettingsPanel.h"
@@ -72,6 +73,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     m_protocol->setContactPicker(m_picker);
     m_contacts = new contacts::ContactPanel(m_context);
     m_settings = new settings::SettingsPanel(m_context);
+    m_settings->setUtilitySection(new protocol::CounterSettings(m_context));
     m_print = new printing::PrintPanel;
     m_users = new settings::UsersPanel(m_context);
 

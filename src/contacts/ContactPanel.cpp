@@ -6,6 +6,8 @@
 #include "store/Sheet.h"
 
 #include <QCheckBox>
+#include <QFocusEvent>
+#include <QIntValidator>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -66,8 +68,11 @@ ContactPanel::ContactPanel(PanelContext& context, QWidget* parent)
     resetCounter->setObjectName(QStringLiteral("Check6"));
     auto* changeId = new QCheckBox(QStringLiteral("Cambia IDProgressivo"));
     changeId->setObjectName(QStringLiteral("Check7"));
-    resetCounter->setEnabled(false);
-    changeId->setEnabled(false);
+    connect(resetCounter, &QCheckBox::toggled, this, &ContactPanel::Check6_Click);
+    connect(changeId, &QCheckBox::toggled, this, &ContactPanel::Check7_Click);
+    // Only whole numbers can be typed as the next id.
+    m_id->setValidator(new QIntValidator(1, 999999, m_id));
+    m_id->installEventFilter(this);
 
     auto* grid = new QGridLayout;
     addCaptionedField(grid, 0, 0, QStringLiteral("Seleziona Contatto"), m_chooser, 3);
@@ -114,6 +119,52 @@ void ContactPanel::showContactCounter()
     const auto& cell = layout::kContactIdCounter;
     const auto sheet = m_context.workbook().sheet(cell.sheet);
     m_id->setText(sheet ? sheet->text(cell.row, cell.column) : QString());
+}
+
+void ContactPanel::Check6_Click(bool ticked)
+{
+    if (!ticked)
+        return;
+    const auto& cell = layout::kContactIdCounter;
+    if (auto sheet = m_context.workbook().sheet(cell.sheet))
+        sheet->setNumber(cell.row, cell.column, 1);
+    showContactCounter();
+    findChild<QCheckBox*>(QStringLiteral("Check6"))->setChecked(false);
+    m_context.saveWorkbook();
+}
+
+void ContactPanel::Check7_Click(bool ticked)
+{
+    if (!ticked)
+        return;
+    m_id->setReadOnly(false);
+    m_context.dialogs.message(this, QStringLiteral(" Brenvaldo"),
+                              QStringLiteral("Ora puoi Cambiare il Progressivo compilando il campo ID PROGRESSIVO"),
+                              MessageIcon::Information);
+    m_id->clear();
+    m_id->setFocus();
+    findChild<QCheckBox*>(QStringLiteral("Check7"))->setChecked(false);
+}
+
+bool ContactPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    // Another window taking the focus (a message box) is not leaving the field.
+    if (watched == m_id && event->type() == QEvent::FocusOut && !m_id->isReadOnly()
+        && static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason)
+        Text10_LostFocus();
+    return QGroupBox::eventFilter(watched, event);
+}
+
+void ContactPanel::Text10_LostFocus()
+{
+    const QString text = m_id->text();
+    m_id->setReadOnly(true);
+    if (text.isEmpty())
+        return;
+    const auto& cell = layout::kContactIdCounter;
+    if (auto sheet = m_context.workbook().sheet(cell.sheet))
+        sheet->setNumber(cell.row, cell.column, text.toDouble());
+    m_context.saveWorkbook();
 }
 
 } // namespace quadrilo::contacts

@@ -29,7 +29,15 @@ public:
     QComboBox* contactTypeCombo() const { return m_type; }     // Combo3
     QPushButton* exitButton() const { return m_exit; }         // Command12
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void Check6_Click(bool ticked);
+    void Check7_Click(bool ticked);
+    // Leaving the ID field stores a typed next id and locks the field again.
+    void Text10_LostFocus();
+
     PanelContext& m_context;
     QComboBox* m_chooser = nullptr;
     QComboBox* m_type = nullptr;

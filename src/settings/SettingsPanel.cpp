@@ -35,6 +35,7 @@ SettingsPanel::SettingsPanel(PanelContext& context, QWidget* parent)
 {
     setObjectName(QStringLiteral("Frame4"));
     auto* layout = new QVBoxLayout(this);
+    m_layout = layout;
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Sezione Protocollo")), 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("Seleziona ")), 0, 1);
@@ -77,6 +78,11 @@ SettingsPanel::SettingsPanel(PanelContext& context, QWidget* parent)
     grid->setColumnStretch(2, 1);
     layout->addLayout(grid);
     layout->addStretch();
+}
+
+void SettingsPanel::setUtilitySection(QWidget* section)
+{
+    m_layout->insertWidget(m_layout->count() - 1, section);
 }
 
 void SettingsPanel::disableEditBoxes()

@@ -12,6 +12,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace quadrilo::settings {
 
@@ -28,6 +29,9 @@ public:
     QLineEdit* editBox(int column) const { return m_editBoxes[static_cast<size_t>(column - 1)]; }
     QPushButton* exitButton() const { return m_exit; }  // Command2
 
+    // Where the counter settings ("Utilità") lie, under the lists.
+    void setUtilitySection(QWidget* section);
+
     // As "&Impostazioni" opens the panel: the edit boxes disabled.
     void disableEditBoxes();
     // As "&Esci" leaves it: every selector enabled, the edit boxes back to the
@@ -39,6 +43,7 @@ private:
     std::array<QComboBox*, kListCount> m_selectors{};   // Combo9 .. Combo13
     std::array<QLineEdit*, kListCount> m_editBoxes{};   // Text34 .. Text38
     QPushButton* m_exit = nullptr;
+    QVBoxLayout* m_layout = nullptr;
 };
 
 } // namespace quadrilo::settings

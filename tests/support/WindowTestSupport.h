@@ -6,6 +6,7 @@
 
 #include "app/seams/Desktop.h"
 #include "app/seams/Dialogs.h"
+#include "store/CellValue.h"
 #include "store/Session.h"
 #include "store/Workbook.h"
 
@@ -28,6 +29,19 @@ inline void PrintTo(const QString& text, std::ostream* os)
 {
     *os << '"' << text.toStdString() << '"';
 }
+
+namespace quadrilo::store {
+// Cell values in failure messages as their kind and displayed value.
+inline void PrintTo(const CellValue& value, std::ostream* os)
+{
+    static const char* const kinds[] = {"empty", "text", "number", "date", "boolean", "error"};
+    *os << kinds[static_cast<int>(value.kind())] << ' ';
+    if (value.isText())
+        *os << '"' << value.text().toStdString() << '"';
+    else
+        *os << value.number();
+}
+} // namespace quadrilo::store
 
 namespace quadrilo::testsupport {
 
