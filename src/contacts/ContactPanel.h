@@ -4,8 +4,11 @@
 // contact chooser (Combo4) and the contact id counter field (Text10).
 
 #include "app/seams/PanelContext.h"
+#include "contacts/ContactRecords.h"
 
 #include <QGroupBox>
+
+#include <array>
 
 class QComboBox;
 class QLineEdit;
@@ -25,6 +28,9 @@ public:
     // Writes 1 into an empty contact id counter.
     void ensureContactCounter();
 
+    // The fields as they stand, A (the ID field) to Q.
+    ContactTexts fields() const;
+
     QComboBox* chooser() const { return m_chooser; }           // Combo4
     QComboBox* contactTypeCombo() const { return m_type; }     // Combo3
     QPushButton* exitButton() const { return m_exit; }         // Command12
@@ -33,15 +39,26 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void Command70_Click();
+    void Command10_Click();
+    void Command11_Click();
+    void Command73_Click();
+    void Combo4_Click(int position);
     void Check6_Click(bool ticked);
     void Check7_Click(bool ticked);
     // Leaving the ID field stores a typed next id and locks the field again.
     void Text10_LostFocus();
+    void setFields(const ContactTexts& texts);
+    // A field longer than a cell holds, or nothing; told to the user.
+    bool fieldsFit();
 
     PanelContext& m_context;
+    // The controls of columns A to Q.
+    std::array<QWidget*, store::layout::contact::kHeaderCount> m_fields{};
     QComboBox* m_chooser = nullptr;
     QComboBox* m_type = nullptr;
     QLineEdit* m_id = nullptr;
+    QLineEdit* m_name = nullptr;  // Text26
     QPushButton* m_exit = nullptr;
 };
 

@@ -1,0 +1,258 @@
+// The address book commands of the contact panel, driven offscreen.
+
+#include "support/MainWindowFixture.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace quadrilo;
+using namespace quadrilo::testsupport;
+using quadrilo::store::CellValue;
+namespace layout = quadrilo::store::layout;
+using Kind = RecordedBox::Kind;
+
+namespace {
+
+QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+void addContact(store::Sheet sheet, int row, int id, const QString& name)
+{
+    sheet.setNumber(row, 1, id);
+    sheet.setText(row, 2, name);
+    sheet.setText(row, 7, s("Roma"));
+}
+
+class ContactPanelTest : public MainWindowTest {
+protected:
+    QLineEdit* line(const char* name) { return child<QLineEdit>(*form, name); }
+    QComboBox* chooser() { return child<QComboBox>(*form, "Combo4"); }
+    void click(const char* name) { QTest::mouseClick(child<QPushButton>(*form, name), Qt::LeftButton); }
+    store::Sheet cliente() { return sheet(layout::kCliente); }
+    QString names()
+    {
+        QStringList list;
+        for (int row = 2; !cliente().isEmpty(row, 2); ++row)
+            list << cliente().text(row, 2);
+        return list.join(QLatin1Char(','));
+    }
+    void choose(int position)
+    {
+        chooser()->setCurrentIndex(position);
+        emit chooser()->activated(position);
+    }
+    void openWith(const std::vector<std::pair<int, QString>>& contacts, int counter)
+    {
+        store::Workbook workbook = makeArchive();
+        auto sheet = *workbook.sheet(layout::kCliente);
+        int row = 2;
+        for (const auto& [id, name] : contacts)
+            addContact(sheet, row++, id, name);
+        sheet.setNumber(1, 256, counter);
+        open(workbook);
+        trigger("MnContatti");
+    }
+};
+
+} // namespace
+
+TEST_F(ContactPanelTest, TheFirstContactTakesIdOneAndRowTwo)
+{
+    openWith({}, 1);
+    QTest::keyClicks(line("Text26"), s("alfa srl"));
+    line("Text24")->setText(s("00184"));
+    line("Text21")->setText(s("06 1234567"));
+    child<QComboBox>(*form, "Combo3")->setEditText(s("Fornitore"));
+    child<QPlainTextEdit>(*form, "Text13")->setPlainText(s("prima\nseconda"));
+    dialogs.answerYes();
+    click("Command70");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[0], (RecordedBox{Kind::YesNo, s("Brenvaldo"), s(" Vuoi Inserire questo Cliente ?"), MessageIcon::None}));
+    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"), s(" Contatto aggiunto"), MessageIcon::Information}));
+    EXPECT_EQ(cliente().value(2, 1), CellValue::fromNumber(1));
+    EXPECT_EQ(cliente().value(2, 2), CellValue::fromText(s("ALFA SRL"))) << "typed in capitals";
+    EXPECT_EQ(cliente().value(2, 3), CellValue::fromText(s("Fornitore")));
+    EXPECT_EQ(cliente().value(2, 6), CellValue::fromText(s("00184"))) << "the zeros stay";
+    EXPECT_EQ(cliente().value(2, 9), CellValue::fromText(s("06 1234567")));
+    EXPECT_EQ(cliente().value(2, 17), CellValue::fromText(s("prima\nseconda")));
+    EXPECT_EQ(cliente().value(1, 256), CellValue::fromNumber(2));
+    EXPECT_EQ(line("Text10")->text(), s("2"));
+    EXPECT_TRUE(line("Text26")->text().isEmpty());
+    EXPECT_EQ(chooser()->count(), 1);
+    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kCliente)->text(2, 2), s("ALFA SRL")) << "saved";
+}
+
+TEST_F(ContactPanelTest, AnEmptyNameOrANoWritesNothing)
+{
+    openWith({{1, s("ALFA")}}, 2);
+    click("Command70");
+    EXPECT_EQ(dialogs.texts(), QStringList{s(" ERRORE- Il Campo RAGIONE/COGNOME deve essere compilato")});
+    EXPECT_EQ(form->focusWidget(), line("Text26"));
+
+    dialogs.clear();
+    line("Text26")->setText(s("BETA"));
+    line("Text23")->setText(s("Milano"));
+    dialogs.answerNo();
+    click("Command70");
+    EXPECT_TRUE(line("Text26")->text().isEmpty());
+    EXPECT_TRUE(line("Text23")->text().isEmpty());
+    EXPECT_EQ(names(), s("ALFA"));
+    EXPECT_EQ(cliente().value(1, 256), CellValue::fromNumber(2));
+}
+
+TEST_F(ContactPanelTest, ANewContactIsSortedInAndAnIdlessRowIsReused)
+{
+    openWith({{1, s("ALFA")}, {2, s("DELTA")}}, 3);
+    cliente().clear(3, 1);  // DELTA lost its id in the spreadsheet
+    line("Text26")->setText(s("BETA"));
+    dialogs.answerYes();
+    click("Command70");
+    EXPECT_EQ(names(), s("ALFA,BETA"));
+    EXPECT_EQ(cliente().value(3, 1), CellValue::fromNumber(3));
+
+    line("Text26")->setText(s("CHARLIE"));
+    dialogs.answerYes();
+    click("Command70");
+    cliente().setText(4, 2, s("alfa"));  // edited by hand in lower case
+    line("Text26")->setText(s("ALFA"));
+    dialogs.answerYes();
+    click("Command70");
+    EXPECT_EQ(names(), s("ALFA,alfa,ALFA,BETA")) << "case does not separate a name";
+    EXPECT_EQ(chooser()->itemText(3), s("BETA"));
+}
+
+TEST_F(ContactPanelTest, ALongAddressBookIsSortedWhole)
+{
+    std::vector<std::pair<int, QString>> contacts;
+    for (int i = 0; i < 1005; ++i)
+        contacts.emplace_back(i + 1, QStringLiteral("N%1").arg(i + 1000));
+    openWith(contacts, 1006);
+    line("Text26")->setText(s("A NUOVO"));
+    dialogs.answerYes();
+    click("Command70");
+    EXPECT_EQ(cliente().text(2, 2), s("A NUOVO"));
+    EXPECT_EQ(cliente().value(2, 1), CellValue::fromNumber(1006));
+    EXPECT_EQ(chooser()->itemText(0), s("A NUOVO"));
+    EXPECT_EQ(chooser()->count(), 1006);
+}
+
+TEST_F(ContactPanelTest, ChoosingShowsTheRowOfThatPositionAndModifyWritesIt)
+{
+    openWith({{1, s("ALFA")}, {2, s("BETA")}, {3, s("GAMMA")}, {4, s("BETA")}}, 5);
+    choose(2);
+    EXPECT_EQ(line("Text26")->text(), s("GAMMA"));
+    EXPECT_EQ(line("Text23")->text(), s("Roma"));
+    EXPECT_EQ(line("Text10")->text(), s("3"));
+
+    line("Text26")->setText(s("GAMMA NUOVA"));
+    line("Text23")->setText(s("Napoli"));
+    click("Command10");
+    EXPECT_EQ(dialogs.texts(), QStringList{s("Cliente modificato")});
+    EXPECT_EQ(dialogs.boxes()[0].icon, MessageIcon::None);
+    EXPECT_EQ(cliente().text(4, 2), s("GAMMA NUOVA"));
+    EXPECT_EQ(cliente().text(4, 7), s("Napoli"));
+    EXPECT_EQ(cliente().value(4, 1), CellValue::fromNumber(3));
+    EXPECT_EQ(names(), s("ALFA,BETA,GAMMA NUOVA,BETA")) << "not sorted again";
+
+    // The second of two equal names is its own row.
+    choose(3);
+    EXPECT_EQ(line("Text10")->text(), s("4"));
+    line("Text23")->setText(s("Torino"));
+    click("Command10");
+    EXPECT_EQ(cliente().text(5, 7), s("Torino"));
+    EXPECT_EQ(cliente().text(3, 7), s("Roma"));
+}
+
+TEST_F(ContactPanelTest, ModifyWithoutAChosenContactTouchesNoRow)
+{
+    openWith({{1, s("ALFA")}}, 2);
+    click("Command10");
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0],
+              (RecordedBox{Kind::Message, s("Quadrilo"), s(" Il campo :  CLIENTE  , deve essere compilato"), MessageIcon::Information}));
+    // A name typed into the chooser is no choice: the header row stays.
+    dialogs.clear();
+    chooser()->setEditText(s("ALF"));
+    line("Text26")->setText(s("HEADER?"));
+    click("Command10");
+    EXPECT_EQ(dialogs.texts(), QStringList{s(" Il campo :  CLIENTE  , deve essere compilato")});
+    EXPECT_EQ(cliente().text(1, 2), s("Ragione Sociale/Cognome Nome"));
+    EXPECT_EQ(cliente().text(2, 2), s("ALFA"));
+}
+
+TEST_F(ContactPanelTest, DeletionFindsTheContactByItsId)
+{
+    openWith({{5, s("ALFA")}, {7, s("BETA")}, {9, s("GAMMA")}}, 10);
+    choose(1);
+    line("Text26")->setText(s("NOME CAMBIATO"));
+    dialogs.answerYes();
+    click("Command73");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[0], (RecordedBox{Kind::YesNo, s("Quadrilo"), s("Si vuole Eliminare il Contatto  Selezionato ?"), MessageIcon::None}));
+    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"), s("Contatto eliminato"), MessageIcon::Information}));
+    EXPECT_EQ(names(), s("ALFA,GAMMA"));
+    EXPECT_EQ(cliente().value(1, 256), CellValue::fromNumber(10));
+    EXPECT_EQ(chooser()->count(), 2);
+    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kCliente)->text(3, 2), s("GAMMA")) << "saved";
+
+    line("Text26")->setText(s("DELTA"));
+    dialogs.answerYes();
+    click("Command70");
+    EXPECT_EQ(names(), s("ALFA,DELTA,GAMMA"));
+    EXPECT_EQ(cliente().value(3, 1), CellValue::fromNumber(10)) << "the id comes from the counter, not the freed 7";
+}
+
+TEST_F(ContactPanelTest, DeletionNeedsANameAndAFoundId)
+{
+    openWith({{5, s("ALFA")}}, 6);
+    click("Command73");
+    EXPECT_EQ(dialogs.texts(), QStringList{s("Bisogna Selezionare il Contatto .......")});
+    dialogs.clear();
+    choose(0);
+    dialogs.answerNo();
+    click("Command73");
+    EXPECT_EQ(line("Text26")->text(), s("ALFA")) << "No keeps the fields";
+    EXPECT_EQ(names(), s("ALFA"));
+
+    dialogs.clear();
+    line("Text26")->setText(s("ALFA"));
+    line("Text10")->setText(s("99"));
+    dialogs.answerYes();
+    click("Command73");
+    EXPECT_EQ(dialogs.texts().last(), s(" ERRORE: Nessun contatto ha l'ID 99: nulla è stato eliminato !"));
+    EXPECT_EQ(names(), s("ALFA"));
+}
+
+TEST_F(ContactPanelTest, NamesAndFiscalCodesAreTypedInCapitals)
+{
+    openWith({}, 1);
+    auto* name = line("Text26");
+    QTest::keyClicks(name, s("ROSSI"));
+    name->setCursorPosition(2);
+    QTest::keyClicks(name, s("x"));
+    EXPECT_EQ(name->text(), s("ROXSSI"));
+    EXPECT_EQ(name->cursorPosition(), 3);
+    auto* fiscal = line("Text19");
+    QTest::keyClicks(fiscal, s("rssmra80a01h501uextra"));
+    EXPECT_EQ(fiscal->text(), s("RSSMRA80A01H501U"));
+    const std::pair<const char*, int> limits[] = {{"Text19", 16}, {"Text11", 11}, {"Text24", 5}, {"Text22", 2}, {"Text18", 10}};
+    for (const auto& [field, length] : limits)
+        EXPECT_EQ(line(field)->maxLength(), length) << field;
+}
+
+TEST_F(ContactPanelTest, PulisciEmptiesAndReloads)
+{
+    openWith({{1, s("ALFA")}}, 2);
+    line("Text26")->setText(s("X"));
+    cliente().setNumber(3, 1, 2);
+    cliente().setText(3, 2, s("BETA"));
+    click("Command11");
+    EXPECT_TRUE(line("Text26")->text().isEmpty());
+    EXPECT_EQ(chooser()->count(), 2);
+    EXPECT_EQ(line("Text10")->text(), s("2"));
+}
