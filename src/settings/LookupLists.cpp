@@ -28,4 +28,13 @@ void fillLookupList(store::Workbook& workbook, int column, QComboBox& control)
         control.setCurrentIndex(-1);
 }
 
+std::optional<int> firstEmptyRow(const store::Sheet& sheet, int column)
+{
+    const int last = std::min(sheet.lastUsedRow() + 1, xls::kMaxRows);
+    for (int row = 1; row <= last; ++row)
+        if (sheet.isEmpty(row, column))
+            return row;
+    return std::nullopt;
+}
+
 } // namespace quadrilo::settings

@@ -1,6 +1,9 @@
 #include "settings/SettingsPanel.h"
 
 #include "app/seams/Controls.h"
+#include "settings/LookupLists.h"
+#include "store/Layout.h"
+#include "store/Sheet.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -46,9 +49,10 @@ SettingsPanel::SettingsPanel(PanelContext& context, QWidget* parent)
     auto* clear = makeButton("Command3", QStringLiteral("&Pulisci"));
     auto* print = makeButton("Command13", QStringLiteral("&Stampa"));
     m_exit = makeButton("Command2", QStringLiteral("&Esci"));
-    // Editing the lists and printing them are not part of this program yet.
-    for (QPushButton* later : {insert, modify, clear, print})
-        later->setEnabled(false);
+    print->setEnabled(false);  // printing is not part of this program yet
+    connect(insert, &QPushButton::clicked, this, &SettingsPanel::Command1_Click);
+    connect(modify, &QPushButton::clicked, this, &SettingsPanel::Command9_Click);
+    connect(clear, &QPushButton::clicked, this, &SettingsPanel::Command3_Click);
 
     for (int i = 0; i < kListCount; ++i) {
         // List E sits under its own caption.
@@ -68,6 +72,7 @@ SettingsPanel::SettingsPanel(PanelContext& context, QWidget* parent)
         grid->addWidget(editBox, row, 2);
         m_selectors[static_cast<size_t>(i)] = selector;
         m_editBoxes[static_cast<size_t>(i)] = editBox;
+        connect(selector, &QComboBox::activated, this, [this, i] { selectorChosen(i + 1); });
     }
     grid->addWidget(insert, 1, 3);
     grid->addWidget(modify, 1, 4);
@@ -93,11 +98,103 @@ void SettingsPanel::disableEditBoxes()
 
 void SettingsPanel::resetEditing()
 {
-    for (QComboBox* selector : m_selectors)
-        selector->setEnabled(true);
-    // The window colour is the style's own: no colour of ours.
+    setSelectorsEnabled(true);
     for (QLineEdit* box : m_editBoxes)
-        box->setStyleSheet(QString());
+        setEditing(box, false);
+}
+
+void SettingsPanel::setSelectorsEnabled(bool enabled)
+{
+    for (QComboBox* selector : m_selectors)
+        selector->setEnabled(enabled);
+}
+
+void SettingsPanel::setEditing(QLineEdit* box, bool editing)
+{
+    // Yellow while a chosen value is edited; otherwise the style's own colour.
+    box->setStyleSheet(editing ? QStringLiteral("QLineEdit { background-color: rgb(255, 255, 0); }") : QString());
+}
+
+void SettingsPanel::selectorChosen(int column)
+{
+    QComboBox* chosen = selector(column);
+    if (chosen->currentText().isEmpty())
+        return;
+    QLineEdit* box = editBox(column);
+    box->setEnabled(true);
+    box->setText(chosen->currentText());
+    setEditing(box, true);
+    box->setFocus();
+    for (QComboBox* other : m_selectors)
+        other->setEnabled(other == chosen);
+}
+
+void SettingsPanel::Command1_Click()
+{
+    for (int column = 1; column <= kListCount; ++column) {
+        QLineEdit* box = editBox(column);
+        const QString value = box->text();
+        if (value.isEmpty())
+            continue;
+        if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral(" Vuoi effettuare l'inserimento ?"))) {
+            box->clear();
+            box->setFocus();
+            return;
+        }
+        auto sheet = m_context.workbook().sheet(store::layout::kVarie);
+        const auto row = sheet ? firstEmptyRow(*sheet, column) : std::nullopt;
+        if (!row) {
+            m_context.dialogs.message(this, kProductName,
+                                      QStringLiteral(" ERRORE- L'elenco è pieno: la colonna non ha più celle libere !"),
+                                      MessageIcon::Stop);
+            return;
+        }
+        sheet->setText(*row, column, value);
+        m_context.dialogs.message(this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
+        m_context.clearFields();
+        setSelectorsEnabled(true);
+        setEditing(box, false);
+        box->setEnabled(false);
+        fillLookupList(m_context.workbook(), column, *selector(column));
+        m_context.saveWorkbook();
+    }
+}
+
+void SettingsPanel::Command9_Click()
+{
+    for (int column = 1; column <= kListCount; ++column) {
+        QComboBox* chosen = selector(column);
+        QLineEdit* box = editBox(column);
+        const QString value = box->text();
+        const int position = chosen->currentIndex();
+        if (position < 0 || value.isEmpty())
+            continue;
+        // The first entry is the header of the list: written over, it would
+        // come back at the next activation and the change be lost.
+        if (position == 0) {
+            m_context.dialogs.message(
+                this, kProductName,
+                QStringLiteral(" ERRORE: La prima voce è l'intestazione dell'elenco e non si può modificare !"),
+                MessageIcon::None);
+            return;
+        }
+        if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi modificare il campo ? ")))
+            return;
+        if (auto sheet = m_context.workbook().sheet(store::layout::kVarie))
+            sheet->setText(position + 1, column, value);
+        m_context.dialogs.message(this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
+        m_context.clearFields();
+        setEditing(box, false);
+        setSelectorsEnabled(true);
+        fillLookupList(m_context.workbook(), column, *chosen);
+        m_context.saveWorkbook();
+    }
+}
+
+void SettingsPanel::Command3_Click()
+{
+    m_context.clearFields();
+    resetEditing();
 }
 
 } // namespace quadrilo::settings

@@ -39,6 +39,14 @@ public:
     void resetEditing();
 
 private:
+    // Choosing an entry in the selector of column: that list is edited.
+    void selectorChosen(int column);
+    void Command1_Click();
+    void Command9_Click();
+    void Command3_Click();
+    void setSelectorsEnabled(bool enabled);
+    void setEditing(QLineEdit* box, bool editing);
+
     PanelContext& m_context;
     std::array<QComboBox*, kListCount> m_selectors{};   // Combo9 .. Combo13
     std::array<QLineEdit*, kListCount> m_editBoxes{};   // Text34 .. Text38
