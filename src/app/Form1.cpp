@@ -165,7 +165,7 @@ void Form1::buildMenu()
         {"MnContatti", "&Gestione Contatti", &Form1::MnContatti_Click},
         {"MnCoopertina", "&Stampe", &Form1::MnCoopertina_Click},
         {"MnImpostazioni", "&Impostazioni", &Form1::MnImpostazioni_Click},
-        {"MnUtente", "&Utenti/Password", nullptr},
+        {"MnUtente", "&Utenti/Password", &Form1::MnUtente_Click},
         {"MnIstruzioni", "&Istruzioni", &Form1::MnIstruzioni_Click},
         {"Norme", "&Norme di Utilizzo", &Form1::Norme_Click},
         {"MnExcel", "&Excel", nullptr},
@@ -298,6 +298,12 @@ void Form1::MnImpostazioni_Click()
 {
     showAndHide({4}, {8, 1, 3, 5, 7, 2});
     m_settings->disableEditBoxes();
+}
+
+void Form1::MnUtente_Click()
+{
+    showAndHide({}, {1, 2, 3, 4, 5, 6, 8});
+    m_users->openArea();
 }
 
 void Form1::MnIstruzioni_Click()

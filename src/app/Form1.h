@@ -80,6 +80,7 @@ private:
     void MnContatti_Click();
     void MnCoopertina_Click();
     void MnImpostazioni_Click();
+    void MnUtente_Click();
     void MnIstruzioni_Click();
     void Norme_Click();
     void MenuEsci_Click();

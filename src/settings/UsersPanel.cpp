@@ -1,15 +1,25 @@
 #include "settings/UsersPanel.h"
 
+#include "app/seams/Controls.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
+#include "store/TypedInput.h"
 
 #include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
 
 namespace quadrilo::settings {
 
 namespace layout = store::layout;
+namespace varie = store::layout::varie;
 
 namespace {
 
@@ -29,6 +39,18 @@ const OwnerField kOwnerFields[6] = {
     {"Text14", "Password Accesso Area", 8, &layout::kUsersPassword},
 };
 
+// Column widths of the users list, in twips, K to P.
+constexpr int kUserColumnTwips[6] = {400, 1500, 1500, 1500, 1000, 3000};
+
+const QString kWrongPassword = QStringLiteral("ERRORE: La Password  di Accesso è ERRATA");
+
+void setShownText(QLineEdit* field, const QString& text)
+{
+    // A stored text shows whole, even beyond what may be typed.
+    field->setMaxLength(std::max(field->maxLength(), static_cast<int>(text.size())));
+    field->setText(text);
+}
+
 } // namespace
 
 UsersPanel::UsersPanel(PanelContext& context, QWidget* parent)
@@ -36,18 +58,62 @@ UsersPanel::UsersPanel(PanelContext& context, QWidget* parent)
     , m_context(context)
 {
     setObjectName(QStringLiteral("Frame7"));
-    auto* grid = new QGridLayout(this);
+    auto* layout = new QVBoxLayout(this);
+
+    // The users who may log in.
+    layout->addWidget(new QLabel(QStringLiteral("Inserisci/Modifica Utenti Abilitati")));
+    auto* userGrid = new QGridLayout;
+    userGrid->addWidget(new QLabel(QStringLiteral("ID")), 0, 0);
+    m_id = new QLabel;
+    m_id->setObjectName(QStringLiteral("Label59"));
+    userGrid->addWidget(m_id, 1, 0);
+    const char* names[4] = {"Text44", "Text45", "Text46", "Text47"};
+    const char* captions[4] = {"Cognome", "Nome", "UserID", "Password"};
+    for (int i = 0; i < 4; ++i) {
+        m_user[static_cast<size_t>(i)] = makeLineEdit(names[i]);
+        addCaptionedField(userGrid, 0, i + 1, QString::fromLatin1(captions[i]), m_user[static_cast<size_t>(i)]);
+    }
+    layout->addLayout(userGrid);
+    auto* userButtons = new QHBoxLayout;
+    m_addOrModify = makeButton("Command7", QStringLiteral("&Abilita"));
+    auto* remove = makeButton("Command23", QStringLiteral("&Cancella Utente"));
+    auto* clear = makeButton("Command28", QStringLiteral("&Pulisci i campi"));
+    auto* exit = makeButton("Command25", QStringLiteral("&Esci"));
+    for (QPushButton* button : {m_addOrModify, remove, clear, exit})
+        userButtons->addWidget(button);
+    userButtons->addStretch();
+    layout->addLayout(userButtons);
+    auto* listCaption = new QLabel(QStringLiteral("Utenti Abilitati"));
+    m_list = new QTreeWidget;
+    m_list->setObjectName(QStringLiteral("ListView2"));
+    m_list->setRootIsDecorated(false);
+    m_list->setMinimumHeight(120);
+    listCaption->setBuddy(m_list);
+    layout->addWidget(listCaption);
+    layout->addWidget(m_list, 1);
+
+    // The owner and the two access passwords.
+    layout->addWidget(new QLabel(QStringLiteral("Anagrafica Utente ")));
+    auto* grid = new QGridLayout;
     for (size_t i = 0; i < m_fields.size(); ++i) {
-        auto* field = new QLineEdit;
-        field->setObjectName(QString::fromLatin1(kOwnerFields[i].name));
-        field->setMaxLength(kOwnerFields[i].maxLength);
+        auto* field = makeLineEdit(kOwnerFields[i].name, kOwnerFields[i].maxLength);
         auto* caption = new QLabel(QString::fromUtf8(kOwnerFields[i].caption));
         caption->setBuddy(field);
         grid->addWidget(caption, static_cast<int>(i), 0);
         grid->addWidget(field, static_cast<int>(i), 1);
         m_fields[i] = field;
     }
-    grid->setRowStretch(static_cast<int>(m_fields.size()), 1);
+    auto* saveOwner = makeButton("cmd24", QStringLiteral("&Inserici/Modifica"));
+    grid->addWidget(saveOwner, static_cast<int>(m_fields.size()), 1, Qt::AlignLeft);
+    layout->addLayout(grid);
+
+    connect(m_list, &QTreeWidget::itemClicked, this, &UsersPanel::ListView2_ItemClick);
+    connect(m_list, &QTreeWidget::itemActivated, this, &UsersPanel::ListView2_ItemClick);
+    connect(m_addOrModify, &QPushButton::clicked, this, &UsersPanel::Command7_Click);
+    connect(remove, &QPushButton::clicked, this, &UsersPanel::Command23_Click);
+    connect(clear, &QPushButton::clicked, this, &UsersPanel::Command28_Click);
+    connect(exit, &QPushButton::clicked, this, &UsersPanel::Command25_Click);
+    connect(saveOwner, &QPushButton::clicked, this, &UsersPanel::cmd24_Click);
 }
 
 void UsersPanel::showOwnerData()
@@ -55,11 +121,203 @@ void UsersPanel::showOwnerData()
     for (size_t i = 0; i < m_fields.size(); ++i) {
         const layout::CellLocation& cell = *kOwnerFields[i].cell;
         const auto sheet = m_context.workbook().sheet(cell.sheet);
-        // The stored text is shown whole, even beyond the length a user may type.
-        const QString text = sheet ? sheet->text(cell.row, cell.column) : QString();
-        m_fields[i]->setMaxLength(std::max(kOwnerFields[i].maxLength, static_cast<int>(text.size())));
-        m_fields[i]->setText(text);
+        setShownText(m_fields[i], sheet ? sheet->text(cell.row, cell.column) : QString());
     }
+}
+
+void UsersPanel::openArea()
+{
+    const QString typed = m_context.dialogs
+                              .inputBox(this, kProductName, QStringLiteral("Digita  la Password  di Accesso Area Utenti"))
+                              .value_or(QString());
+    const auto sheet = m_context.workbook().sheet(layout::kVarie);
+    const auto& cell = layout::kUsersPassword;
+    const QString password = sheet ? sheet->text(cell.row, cell.column) : QString();
+    if (typed == password) {
+        show();
+        refreshUsersList();
+    }
+    // An empty password opens the area, and is reported all the same.
+    if (typed != password || typed.isEmpty())
+        m_context.dialogs.message(this, kProductName, kWrongPassword, MessageIcon::None);
+}
+
+void UsersPanel::refreshUsersList()
+{
+    m_list->clear();
+    auto sheet = m_context.workbook().sheet(layout::kVarie);
+    if (!sheet)
+        return;
+    QStringList headers;
+    for (int column = varie::kUserId; column <= varie::kUserAccess; ++column)
+        headers << sheet->text(1, column);
+    m_list->setHeaderLabels(headers);
+    for (int i = 0; i < 6; ++i)
+        m_list->header()->resizeSection(i, twipsToPixels(kUserColumnTwips[i], *m_list));
+    sheet->activate();
+    const int last = sheet->endDown(2, varie::kUserId);
+    QList<QTreeWidgetItem*> items;
+    for (int row = 2; row <= last && !sheet->isEmpty(row, varie::kUserId); ++row)
+        items << new QTreeWidgetItem(sheet->rowTexts(row, varie::kUserId, varie::kUserAccess));
+    m_list->addTopLevelItems(items);
+}
+
+void UsersPanel::ListView2_ItemClick(QTreeWidgetItem* item)
+{
+    if (!item)
+        return;
+    m_id->setText(item->text(0));
+    for (int i = 0; i < 4; ++i)
+        setShownText(m_user[static_cast<size_t>(i)], item->text(i + 1));
+    m_addOrModify->setText(QStringLiteral("&Modifica"));
+}
+
+std::optional<int> UsersPanel::findUser(const QString& id) const
+{
+    const auto sheet = m_context.workbook().sheet(layout::kVarie);
+    if (!sheet || id.isEmpty())
+        return std::nullopt;
+    const int last = sheet->endDown(2, varie::kUserId);
+    for (int row = 2; row <= last; ++row)
+        if (!sheet->isEmpty(row, varie::kUserId) && sheet->text(row, varie::kUserId) == id)
+            return row;
+    return std::nullopt;
+}
+
+void UsersPanel::setAddMode()
+{
+    m_id->clear();
+    m_addOrModify->setText(QStringLiteral("&Abilita"));
+}
+
+void UsersPanel::Command7_Click()
+{
+    for (QLineEdit* field : m_user)
+        if (field->text().isEmpty()) {
+            m_context.dialogs.message(this, kProductName,
+                                      QStringLiteral(" ERRORE- Tutti i  campi devono essere compilati per Abilitare gli Utenti"),
+                                      MessageIcon::Information);
+            return;
+        }
+    auto sheet = m_context.workbook().sheet(layout::kVarie);
+    if (!sheet)
+        return;
+    const auto writeUser = [&](int row) {
+        for (int i = 0; i < 4; ++i)
+            sheet->setText(row, varie::kUserSurname + i, m_user[static_cast<size_t>(i)]->text());
+    };
+
+    if (m_addOrModify->text() == QLatin1String("&Abilita")) {
+        if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral(" Vuoi Abilitare questo Utente ?"))) {
+            m_user[0]->setFocus();
+            return;
+        }
+        // The id comes from the counter; with no counter, after the highest id.
+        const auto& counter = layout::kUserIdCounter;
+        const store::CellValue value = sheet->value(counter.row, counter.column);
+        long long id = 0;
+        if (value.isNumber() && std::isfinite(value.number()) && value.number() >= 1)
+            id = static_cast<long long>(value.number());
+        if (id < 1) {
+            const int last = sheet->lastUsedRow();
+            for (int row = 2; row <= last; ++row)
+                if (const store::CellValue cell = sheet->value(row, varie::kUserId); cell.isNumber())
+                    id = std::max(id, static_cast<long long>(cell.number()));
+            ++id;
+        }
+        int row = 1;
+        while (row < xls::kMaxRows && !sheet->isEmpty(row, varie::kUserName))
+            ++row;
+        sheet->setNumber(row, varie::kUserId, static_cast<double>(id));
+        writeUser(row);
+        sheet->setNumber(counter.row, counter.column, static_cast<double>(id + 1));
+        m_id->clear();
+        m_context.dialogs.message(this, QStringLiteral(" Quadrilo"), QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
+        refreshUsersList();
+        m_context.saveWorkbook();
+        return;
+    }
+
+    if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi modificare l'Utente  selezionato  ?")))
+        return;
+    sheet->activate();
+    if (const auto row = findUser(m_id->text()))
+        writeUser(*row);
+    refreshUsersList();
+    setAddMode();
+    m_context.saveWorkbook();
+}
+
+void UsersPanel::Command23_Click()
+{
+    // With no user chosen there is nothing to delete: no row is touched.
+    if (m_id->text().isEmpty()) {
+        m_context.dialogs.message(this, kProductName, QStringLiteral(" ERRORE: Selezionare prima l'Utente dall'elenco !"),
+                                  MessageIcon::Information);
+        return;
+    }
+    if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi eliminare l'Utente  selezionato  ?")))
+        return;
+    auto sheet = m_context.workbook().sheet(layout::kVarie);
+    if (!sheet)
+        return;
+    sheet->activate();
+    if (const auto row = findUser(m_id->text()))
+        for (int column = varie::kUserId; column <= varie::kUserPassword; ++column)
+            sheet->clear(*row, column);
+    refreshUsersList();
+    for (QLineEdit* field : m_user)
+        field->clear();
+    setAddMode();
+    m_context.saveWorkbook();
+}
+
+void UsersPanel::Command28_Click()
+{
+    for (QLineEdit* field : m_user)
+        field->clear();
+}
+
+void UsersPanel::Command25_Click()
+{
+    sortUsers(m_context.workbook());
+    for (QLineEdit* field : m_user)
+        field->clear();
+    hide();
+    m_context.saveWorkbook();
+}
+
+void UsersPanel::cmd24_Click()
+{
+    if (m_fields[0]->text().isEmpty()) {
+        m_context.dialogs.message(this, QStringLiteral(" Quadrilo"), QStringLiteral("ERRORE- Il Campo non può esser vuoto  !"),
+                                  MessageIcon::Information);
+        return;
+    }
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        const layout::CellLocation& cell = *kOwnerFields[i].cell;
+        QString text = m_fields[i]->text();
+        if (&cell == &layout::kOwnerFiscalCode)
+            text = text.toUpper();
+        if (auto sheet = m_context.workbook().sheet(cell.sheet))
+            sheet->setText(cell.row, cell.column, text);
+    }
+    m_context.dialogs.message(this, QStringLiteral(" Quadrilo"),
+                              QStringLiteral("Operazione eseguita !\nATTENZIONE , prima di uscire trascrivere il luogo sicuro le "
+                                             "Password Accesso al foglio di EXCEL\n e la Password Accesso AREA UTENTI "),
+                              MessageIcon::Information);
+    m_context.saveWorkbook();
+}
+
+void sortUsers(store::Workbook& workbook)
+{
+    auto sheet = workbook.sheet(layout::kVarie);
+    if (!sheet)
+        return;
+    sheet->activate();
+    // Every row of the table, however many: emptied rows go last.
+    const int last = std::max(3, sheet->lastUsedRow());
+    sheet->sort(store::RangeRef::cells(2, varie::kUserId, last, varie::kUserAccess), varie::kUserId, true, false);
 }
 
 } // namespace quadrilo::settings
