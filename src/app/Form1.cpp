@@ -11,6 +11,7 @@
 #include "settings/LookupLists.h"
 #include "settings/SettingsPanel.h"
 #include "settings/UsersPanel.h"
+#include "settings/WorkbookWindow.h"
 #include "store/ErrorText.h"
 
 #include <QAction>
@@ -168,16 +169,14 @@ void Form1::buildMenu()
         {"MnUtente", "&Utenti/Password", &Form1::MnUtente_Click},
         {"MnIstruzioni", "&Istruzioni", &Form1::MnIstruzioni_Click},
         {"Norme", "&Norme di Utilizzo", &Form1::Norme_Click},
-        {"MnExcel", "&Excel", nullptr},
+        {"MnExcel", "&Excel", &Form1::MnExcel_Click},
         {"MenuEsci", "&Esci dal programma", &Form1::MenuEsci_Click},
     };
     for (const Entry& entry : entries) {
         QAction* action = makeAction(this, entry.name, QString::fromUtf8(entry.caption));
         bar->addAction(action);
-        if (entry.handler)
-            connect(action, &QAction::triggered, this, entry.handler);
-        else
-            action->setEnabled(false);  // the users area is not part of this program yet
+        connect(action, &QAction::triggered, this, entry.handler);
+
     }
 }
 
@@ -304,6 +303,31 @@ void Form1::MnUtente_Click()
 {
     showAndHide({}, {1, 2, 3, 4, 5, 6, 8});
     m_users->openArea();
+}
+
+void Form1::MnExcel_Click()
+{
+    showAndHide({}, {1, 2, 3, 4, 5, 6, 7, 8});
+    const QString typed = m_context.dialogs.inputBox(this, kProductName, QStringLiteral("Digita  la Password  di Accesso"))
+                              .value_or(QString());
+    const auto& cell = layout::kHostPassword;
+    const auto sheet = m_context.workbook().sheet(cell.sheet);
+    if (typed != (sheet ? sheet->text(cell.row, cell.column) : QString())) {
+        m_context.dialogs.message(this, kProductName, QStringLiteral("ERRORE: La Password  di Accesso è ERRATA"),
+                                  MessageIcon::Information);
+        return;
+    }
+    // The workbook goes to its own window; the program ends when that closes.
+    if (auto entrata = m_context.workbook().sheet(layout::kEntrata)) {
+        entrata->activate();
+        entrata->select(store::CellRef{1, 1});
+    }
+    m_ended = true;
+    m_timer->stop();
+    m_setup.notesWindow.hide();
+    m_workbookWindow = std::make_unique<settings::WorkbookWindow>(m_context.session, m_context.dialogs, m_setup.endProgram);
+    m_workbookWindow->show();
+    hide();
 }
 
 void Form1::MnIstruzioni_Click()

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <initializer_list>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
@@ -21,7 +22,7 @@ namespace quadrilo {
 class Form4;
 namespace protocol { class ProtocolPanel; }
 namespace contacts { class ContactPanel; class ContactPicker; }
-namespace settings { class SettingsPanel; class UsersPanel; }
+namespace settings { class SettingsPanel; class UsersPanel; class WorkbookWindow; }
 namespace printing { class PrintPanel; }
 
 // The address the logo opens.
@@ -62,6 +63,8 @@ public:
     settings::SettingsPanel& settingsPanel() const { return *m_settings; }
     settings::UsersPanel& usersPanel() const { return *m_users; }
     printing::PrintPanel& printPanel() const { return *m_print; }
+    // The workbook window "&Excel" opened, or nullptr.
+    settings::WorkbookWindow* workbookWindow() const { return m_workbookWindow.get(); }
     // Frame1 to Frame8 by number.
     QWidget* frame(int number) const;
 
@@ -81,6 +84,7 @@ private:
     void MnCoopertina_Click();
     void MnImpostazioni_Click();
     void MnUtente_Click();
+    void MnExcel_Click();
     void MnIstruzioni_Click();
     void Norme_Click();
     void MenuEsci_Click();
@@ -108,6 +112,7 @@ private:
     // Another window of the program had the focus since the last activation.
     bool m_companionWasActive = false;
     bool m_ended = false;
+    std::unique_ptr<settings::WorkbookWindow> m_workbookWindow;
 };
 
 } // namespace quadrilo
