@@ -385,6 +385,13 @@ public:
     void openWebPage(const QString&) override {}
 };
 
+class NoPrinters final : public Printers {
+public:
+    QStringList printerNames() const override { return {}; }
+    QString defaultPrinter() const override { return {}; }
+    bool print(const QString&, const QString&, const std::function<void(QPagedPaintDevice&)>&) override { return false; }
+};
+
 // ---- Timing ---------------------------------------------------------------
 
 struct Timing {
@@ -561,11 +568,12 @@ int main(int argc, char** argv)
     AnswerYes dialogs;
     NoDesktop desktop;
     SystemClock clock;
+    NoPrinters printers;
     Form4 notes;
     std::unique_ptr<Form1> form;
     const auto newForm = [&] {
         form.reset();
-        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, directory, notes, [] {}});
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, directory, notes, [] {}});
     };
     timings.push_back(measure("main window: first activation", runs, [&] { form->show(); }, newForm));
     QAction* openEntrata = form->findChild<QAction*>(QStringLiteral("MenuClienti"));

@@ -5,6 +5,7 @@
 #include "contacts/ContactPanel.h"
 #include "contacts/ContactPicker.h"
 #include "printing/PrintPanel.h"
+#include "printing/PrinterWindow.h"
 #include "register/ClearFields.h"
 #include "register/CounterSettings.h"
 #include "register/ProtocolPanel.h"
@@ -62,7 +63,7 @@ QAction* makeAction(QObject* parent, const char* name, const QString& caption)
 Form1::Form1(Form1Setup setup, QWidget* parent)
     : QMainWindow(parent)
     , m_setup(std::move(setup))
-    , m_context{m_setup.session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.programFolder, {}, {}}
+    , m_context{m_setup.session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.printers, m_setup.programFolder, {}, {}}
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quadrilo versione 3.2 - Release del 4-8-2009"));
@@ -99,6 +100,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(m_contacts->exitButton(), &QPushButton::clicked, this, &Form1::Command12_Click);
     connect(m_settings->exitButton(), &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(m_print->exitButton(), &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(m_print, &printing::PrintPanel::printRequested, this, &Form1::openPrinterWindow);
+    connect(m_settings->printButton(), &QPushButton::clicked, this, [this] { openPrinterWindow(printing::ListCode::Lists); });
 
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("Timer2"));
@@ -114,7 +117,10 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     resize(1120, 780);
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    delete m_printerWindow;
+}
 
 QWidget* Form1::buildTopBar()
 {
@@ -375,6 +381,15 @@ void Form1::Command6_Click()
 void Form1::Command15_Click()
 {
     showAndHide({3}, {1});
+}
+
+void Form1::openPrinterWindow(printing::ListCode code)
+{
+    if (!m_printerWindow) {
+        m_printerWindow = new printing::PrinterWindow(m_context);
+        addCompanionWindow(m_printerWindow);
+    }
+    m_printerWindow->openFor(code);
 }
 
 void Form1::Timer2_Timer()

@@ -8,6 +8,7 @@
 #include "store/Layout.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <initializer_list>
@@ -23,7 +24,7 @@ class Form4;
 namespace protocol { class ProtocolPanel; }
 namespace contacts { class ContactPanel; class ContactPicker; }
 namespace settings { class SettingsPanel; class UsersPanel; class WorkbookWindow; }
-namespace printing { class PrintPanel; }
+namespace printing { class PrintPanel; class PrinterWindow; enum class ListCode; }
 
 // The address the logo opens.
 inline const QString kProductWebPage = QStringLiteral("https://quadrilo.example/");
@@ -33,6 +34,7 @@ struct Form1Setup {
     Dialogs& dialogs;
     Desktop& desktop;
     Clock& clock;
+    Printers& printers;
     QString programFolder;
     Form4& notesWindow;
     // Ends the program at once; the session is closed by then.
@@ -94,6 +96,8 @@ private:
     void Command5_Click();
     void Command6_Click();
     void Command15_Click();
+    // The printer window for the list of code, loaded on first use.
+    void openPrinterWindow(printing::ListCode code);
     void Timer2_Timer();
     void Image1_MouseDown();
 
@@ -113,6 +117,7 @@ private:
     bool m_companionWasActive = false;
     bool m_ended = false;
     std::unique_ptr<settings::WorkbookWindow> m_workbookWindow;
+    QPointer<printing::PrinterWindow> m_printerWindow;
 };
 
 } // namespace quadrilo

@@ -6,6 +6,7 @@
 
 #include "app/seams/Desktop.h"
 #include "app/seams/Dialogs.h"
+#include "app/seams/Printers.h"
 #include "store/Session.h"
 
 #include <QWidget>
@@ -27,6 +28,7 @@ struct ProgramSetup {
     Dialogs& dialogs;
     Desktop& desktop;
     Clock& clock;
+    Printers& printers;
     // The folder of Protocollo.xls, Prot and Guida.pdf.
     QString programFolder;
     // Ends the program at once.

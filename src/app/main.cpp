@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/Form2.h"
 #include "app/seams/Desktop.h"
+#include "app/seams/Printers.h"
 #include "app/seams/QtDialogs.h"
 
 #include <QApplication>
@@ -30,8 +31,9 @@ int main(int argc, char* argv[])
     quadrilo::QtDialogs dialogs;
     quadrilo::QtDesktop desktop;
     quadrilo::SystemClock clock;
+    quadrilo::QtPrinters printers;
     quadrilo::Form2 login(
-        quadrilo::ProgramSetup{dialogs, desktop, clock, line.programFolder, [] { QCoreApplication::exit(0); }, {}});
+        quadrilo::ProgramSetup{dialogs, desktop, clock, printers, line.programFolder, [] { QCoreApplication::exit(0); }, {}});
     if (!login.Form_Load())
         return 1;
     login.show();

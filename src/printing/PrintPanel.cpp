@@ -12,6 +12,14 @@ PrintPanel::PrintPanel(QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     m_exit = new QPushButton(QStringLiteral("&Esci"));
     m_exit->setObjectName(QStringLiteral("Command5"));
+    auto* entrata = new QPushButton(QStringLiteral("Stampa Lista Progressivi in  Entrata"));
+    entrata->setObjectName(QStringLiteral("Command8"));
+    auto* uscita = new QPushButton(QStringLiteral("Stampa Lista Progressivi in  Uscita"));
+    uscita->setObjectName(QStringLiteral("Command22"));
+    connect(entrata, &QPushButton::clicked, this, [this] { emit printRequested(ListCode::Entrata); });
+    connect(uscita, &QPushButton::clicked, this, [this] { emit printRequested(ListCode::Uscita); });
+    layout->addWidget(entrata);
+    layout->addWidget(uscita);
     layout->addStretch();
     layout->addWidget(m_exit);
 }

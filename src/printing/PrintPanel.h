@@ -2,6 +2,8 @@
 
 // The printing panel of the main window (Frame5).
 
+#include "printing/ListPrinting.h"
+
 #include <QGroupBox>
 
 class QPushButton;
@@ -14,6 +16,10 @@ public:
     explicit PrintPanel(QWidget* parent = nullptr);
 
     QPushButton* exitButton() const { return m_exit; }  // Command5
+
+signals:
+    // A list button was pressed.
+    void printRequested(quadrilo::printing::ListCode code);
 
 private:
     QPushButton* m_exit = nullptr;

@@ -48,8 +48,8 @@ SettingsPanel::SettingsPanel(PanelContext& context, QWidget* parent)
     auto* modify = makeButton("Command9", QStringLiteral("Modifica"));
     auto* clear = makeButton("Command3", QStringLiteral("&Pulisci"));
     auto* print = makeButton("Command13", QStringLiteral("&Stampa"));
+    m_print = print;
     m_exit = makeButton("Command2", QStringLiteral("&Esci"));
-    print->setEnabled(false);  // printing is not part of this program yet
     connect(insert, &QPushButton::clicked, this, &SettingsPanel::Command1_Click);
     connect(modify, &QPushButton::clicked, this, &SettingsPanel::Command9_Click);
     connect(clear, &QPushButton::clicked, this, &SettingsPanel::Command3_Click);

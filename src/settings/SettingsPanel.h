@@ -28,6 +28,7 @@ public:
     QComboBox* selector(int column) const { return m_selectors[static_cast<size_t>(column - 1)]; }
     QLineEdit* editBox(int column) const { return m_editBoxes[static_cast<size_t>(column - 1)]; }
     QPushButton* exitButton() const { return m_exit; }  // Command2
+    QPushButton* printButton() const { return m_print; }  // Command13
 
     // Where the counter settings ("Utilità") lie, under the lists.
     void setUtilitySection(QWidget* section);
@@ -51,6 +52,7 @@ private:
     std::array<QComboBox*, kListCount> m_selectors{};   // Combo9 .. Combo13
     std::array<QLineEdit*, kListCount> m_editBoxes{};   // Text34 .. Text38
     QPushButton* m_exit = nullptr;
+    QPushButton* m_print = nullptr;
     QVBoxLayout* m_layout = nullptr;
 };
 

@@ -57,6 +57,13 @@ public:
     void openWebPage(const QString&) override {}
 };
 
+class NoPrinters final : public Printers {
+public:
+    QStringList printerNames() const override { return {}; }
+    QString defaultPrinter() const override { return {}; }
+    bool print(const QString&, const QString&, const std::function<void(QPagedPaintDevice&)>&) override { return false; }
+};
+
 template <typename T>
 T* find(QObject& parent, const char* name)
 {
@@ -106,8 +113,9 @@ int main(int argc, char** argv)
     AnswerYes dialogs;
     NoDesktop desktop;
     SystemClock clock;
+    NoPrinters printers;
     bool ended = false;
-    Form2 login(ProgramSetup{dialogs, desktop, clock, folder, [&] { ended = true; }, {}});
+    Form2 login(ProgramSetup{dialogs, desktop, clock, printers, folder, [&] { ended = true; }, {}});
     if (!login.Form_Load())
         return 1;
     find<QComboBox>(login, "Combo1")->setEditText(QStringLiteral("admin"));

@@ -3,6 +3,9 @@
 #include "store/Layout.h"
 #include "xls/Reader.h"
 
+#include <QPdfWriter>
+#include <QProcess>
+
 #include <gtest/gtest.h>
 
 namespace quadrilo::testsupport {
@@ -57,6 +60,29 @@ QStringList ScriptedDialogs::texts() const
     for (const RecordedBox& box : m_boxes)
         list << box.text;
     return list;
+}
+
+bool PdfPrinters::print(const QString& printer, const QString& jobName, const std::function<void(QPagedPaintDevice&)>& draw)
+{
+    if (!names.contains(printer))
+        return false;
+    const QString path = m_folder.filePath(QStringLiteral("job%1.pdf").arg(jobs.size() + 1));
+    {
+        QPdfWriter writer(path);
+        writer.setResolution(300);
+        draw(writer);
+    }
+    jobs.push_back({printer, jobName, path});
+    return true;
+}
+
+QString pdfText(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    const bool done = process.waitForFinished(30000);
+    EXPECT_TRUE(done && process.exitCode() == 0) << "pdftotext failed on " << path.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
 }
 
 store::Workbook makeArchive()

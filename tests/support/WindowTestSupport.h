@@ -6,6 +6,7 @@
 
 #include "app/seams/Desktop.h"
 #include "app/seams/Dialogs.h"
+#include "app/seams/Printers.h"
 #include "store/CellValue.h"
 #include "store/Session.h"
 #include "store/Workbook.h"
@@ -13,6 +14,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -91,6 +93,31 @@ public:
     QStringList documents;
     QStringList webPages;
 };
+
+// Printers that print to PDF files, for pdftotext to read back.
+class PdfPrinters final : public Printers {
+public:
+    struct Job {
+        QString printer;
+        QString name;
+        QString pdfPath;
+    };
+    QStringList printerNames() const override { return names; }
+    QString defaultPrinter() const override { return defaultName; }
+    bool print(const QString& printer, const QString& jobName,
+               const std::function<void(QPagedPaintDevice&)>& draw) override;
+
+    QStringList names{QStringLiteral("Ufficio"), QStringLiteral("Segreteria")};
+    QString defaultName = QStringLiteral("Ufficio");
+    std::vector<Job> jobs;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// The text of a PDF file as pdftotext -layout reads it; the test fails when
+// pdftotext cannot.
+QString pdfText(const QString& path);
 
 class FixedClock final : public Clock {
 public:

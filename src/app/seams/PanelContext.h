@@ -5,6 +5,7 @@
 
 #include "app/seams/Desktop.h"
 #include "app/seams/Dialogs.h"
+#include "app/seams/Printers.h"
 #include "store/Session.h"
 
 #include <QString>
@@ -25,6 +26,7 @@ struct PanelContext {
     Dialogs& dialogs;
     Desktop& desktop;
     Clock& clock;
+    Printers& printers;
     QString programFolder;
     // Empties every field of the main window and shows the next number again.
     std::function<void()> clearFields;

@@ -1,0 +1,110 @@
+#include "printing/PrinterWindow.h"
+
+#include "app/seams/Controls.h"
+#include "app/seams/Printers.h"
+#include "printing/SheetPrint.h"
+#include "store/Sheet.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace quadrilo::printing {
+
+namespace {
+
+const QString kChoosePrinter = QStringLiteral("Seleziona la stampante");
+
+} // namespace
+
+PrinterWindow::PrinterWindow(PanelContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_context(context)
+{
+    setObjectName(QStringLiteral("StampaP"));
+    setWindowTitle(QStringLiteral("Seleziona Stampante"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(this);
+    m_printer = makeEditableCombo("Combo1");
+    m_printer->addItems(m_context.printers.printerNames());
+    m_printer->setEditText(kChoosePrinter);
+    m_printer->setAccessibleName(QStringLiteral("Stampante"));
+    m_default = new QLabel(QStringLiteral("La stampante predefinita è: \r\n") + m_context.printers.defaultPrinter());
+    m_default->setObjectName(QStringLiteral("Label1"));
+    m_code = makeLineEdit("Text1");
+    m_code->hide();
+    auto* choose = makeButton("Command1", QStringLiteral("Seleziona"));
+    layout->addWidget(m_printer);
+    layout->addWidget(m_default);
+    layout->addWidget(choose);
+    layout->addWidget(m_code);
+    connect(choose, &QPushButton::clicked, this, &PrinterWindow::Command1_Click);
+    resize(380, 150);
+}
+
+void PrinterWindow::openFor(ListCode code)
+{
+    m_code->setText(QString::number(static_cast<int>(code)));
+    show();
+    raise();
+    activateWindow();
+}
+
+void PrinterWindow::closeEvent(QCloseEvent* event)
+{
+    m_code->clear();
+    QWidget::closeEvent(event);
+}
+
+void PrinterWindow::Command1_Click()
+{
+    const int number = m_code->text().toInt();
+    if (number < static_cast<int>(ListCode::Lists) || number > static_cast<int>(ListCode::Uscita))
+        return;
+    const auto code = static_cast<ListCode>(number);
+    const ListSpec spec = listSpec(code);
+    store::Workbook& workbook = m_context.workbook();
+    auto sheet = workbook.sheet(spec.sheet);
+    Dialogs& dialogs = m_context.dialogs;
+    if (!sheet || sheet->isEmpty(2, 1)) {
+        dialogs.message(this, kProductName,
+                        QStringLiteral(" La stampa non può essere eseguita in assenza di campi  inseriti .................."),
+                        MessageIcon::Information);
+        return;
+    }
+    // A printer that is not in the list would make the job go nowhere.
+    const QString printer = m_printer->currentText();
+    if (!m_context.printers.printerNames().contains(printer)) {
+        dialogs.message(this, kProductName, QStringLiteral(" ERRORE: Selezionare una stampante dall'elenco !"), MessageIcon::Information);
+        m_printer->setFocus();
+        return;
+    }
+    const auto answer = dialogs.inputBox(this, kProductName,
+                                         QStringLiteral("Digita la percentuale di Zoom della Stampa 80-90-100.................."),
+                                         QStringLiteral("70"));
+    if (!answer)
+        return;  // Annulla: nothing printed
+    const auto zoom = parseZoom(*answer);
+    if (!zoom) {
+        dialogs.message(this, kProductName,
+                        QStringLiteral(" ERRORE: La percentuale di Zoom deve essere un numero da %1 a %2 !").arg(kMinZoom).arg(kMaxZoom),
+                        MessageIcon::Information);
+        return;
+    }
+    applyListPageSetup(workbook, code, m_context.clock.now().date(), *zoom);
+    const bool printed = m_context.printers.print(printer, spec.title, [&](QPagedPaintDevice& device) { printSheet(device, *sheet); });
+    if (!printed) {
+        dialogs.message(this, kProductName, QStringLiteral(" ERRORE: La stampa su %1 non è riuscita !").arg(printer), MessageIcon::Stop);
+        return;
+    }
+    if (code == ListCode::Lists)
+        sheet->activate();
+    m_code->clear();
+    hide();
+    m_context.saveWorkbook();
+}
+
+} // namespace quadrilo::printing

@@ -1,0 +1,33 @@
+#pragma once
+
+// A sheet drawn on paper as its page setup says: the print area, the centre
+// header, the margins, gridlines, the zoom or the fit to one page, the paper
+// and its orientation; rows go down the pages, then columns across.
+
+#include "store/Sheet.h"
+
+#include <QPageLayout>
+
+class QPagedPaintDevice;
+
+namespace quadrilo::printing {
+
+// The cells a printout covers: the first print area, or the used cells.
+store::RangeRef printRange(const store::Sheet& sheet);
+// The page of the sheet's page setup, without margins of its own (the
+// drawing keeps the sheet's margins).
+QPageLayout pageLayout(const xls::PageSetup& setup);
+// The part of a header or footer text between its "&C" code and the next
+// section code; texts without codes are centre texts.
+QString centreSection(const QString& headerText);
+
+struct PrintPlan {
+    double scale = 1;      // of the sheet's natural size
+    int pages = 0;
+};
+// How the sheet will be printed: its scale and the number of pages.
+PrintPlan planPrint(const store::Sheet& sheet);
+// Draws every page on device, which must not be painted on yet.
+PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet);
+
+} // namespace quadrilo::printing
