@@ -4,6 +4,7 @@
 #include "app/Logo.h"
 #include "contacts/ContactPanel.h"
 #include "contacts/ContactPicker.h"
+#include "printing/LabelPrinting.h"
 #include "printing/PrintPanel.h"
 #include "printing/PrinterWindow.h"
 #include "register/ClearFields.h"
@@ -94,6 +95,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
 
     connect(m_protocol->exitButton(), &QPushButton::clicked, this, &Form1::Command20_Click);
     connect(m_protocol->newContactButton(), &QPushButton::clicked, this, &Form1::Command15_Click);
+    connect(m_protocol->labelButton(), &QPushButton::clicked, this, &Form1::Command21_Click);
     connect(m_protocol->selectContactButton(), &QPushButton::clicked, m_picker, &contacts::ContactPicker::open);
     connect(m_picker, &contacts::ContactPicker::contactChosen, m_protocol, &protocol::ProtocolPanel::setCorrespondent);
     connect(m_picker->exitButton(), &QPushButton::clicked, this, &Form1::Command6_Click);
@@ -376,6 +378,20 @@ void Form1::Command5_Click()
 void Form1::Command6_Click()
 {
     showAndHide({}, {8});
+}
+
+void Form1::Command21_Click()
+{
+    const auto kind = m_protocol->registerInUse();
+    if (!kind)
+        return;
+    const protocol::ProtocolRecord record = m_protocol->record();
+    const printing::LabelFields fields{record.number, record.date, record.correspondent, record.sector, record.assignee};
+    const bool complete = !record.number.isEmpty() && !record.date.isEmpty() && !record.correspondent.isEmpty()
+        && !record.sector.isEmpty() && !record.assignee.isEmpty();
+    printing::printProtocolLabel(m_context, this, *kind, fields);
+    if (!complete)
+        m_protocol->focusDate();
 }
 
 void Form1::Command15_Click()

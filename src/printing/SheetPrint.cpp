@@ -140,7 +140,18 @@ void drawPage(QPainter& painter, const store::Sheet& sheet, const Layout& layout
             if (!text.isEmpty()) {
                 const store::CellValue value = sheet.value(row, column);
                 const Qt::Alignment align = (value.isNumber() || value.isDate() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-                painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0), align | Qt::TextSingleLine, text);
+                if (text.contains(QLatin1Char('\n'))) {
+                    // Lines of their own (a label): wrapped from the top left, a little smaller.
+                    QFont small = painter.font();
+                    small.setPixelSize(kCellFontPoints - 1);
+                    painter.save();
+                    painter.setFont(small);
+                    painter.drawText(cell.adjusted(kCellPadding * 4, kCellPadding, -kCellPadding, 0),
+                                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
+                    painter.restore();
+                } else {
+                    painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0), align | Qt::TextSingleLine, text);
+                }
             }
             if (setup.printGridlines) {
                 painter.setPen(grid);

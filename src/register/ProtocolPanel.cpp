@@ -162,11 +162,9 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     m_modify = makeButton("Command17", QStringLiteral("&Modifica"));
     m_clear = makeButton("Command18", QStringLiteral("&Pulisci"));
     m_remove = makeButton("Command19", QStringLiteral("&Elimina"));
-    auto* label = makeButton("Command21", QStringLiteral("&StampaEtichetta"));
+    m_label = makeButton("Command21", QStringLiteral("&StampaEtichetta"));
     m_exit = makeButton("Command20", QStringLiteral("&Esci"));
-    // Labels are not part of this program yet.
-    label->setEnabled(false);
-    for (QPushButton* button : {m_insert, m_modify, m_clear, m_remove, label, m_exit})
+    for (QPushButton* button : {m_insert, m_modify, m_clear, m_remove, m_label, m_exit})
         row->addWidget(button);
     row->addStretch();
 
@@ -238,6 +236,11 @@ void ProtocolPanel::showNextNumber()
         m_number->setMaxLength(std::max(kNumberDigits, static_cast<int>(number.size())));
         m_number->setText(number);
     }
+}
+
+void ProtocolPanel::focusDate()
+{
+    m_date->setFocus();
 }
 
 void ProtocolPanel::setCorrespondent(const QString& name)

@@ -58,6 +58,8 @@ public:
     QPushButton* exitButton() const { return m_exit; }                           // Command20
     QPushButton* newContactButton() const { return m_newContact; }               // Command15
     QPushButton* selectContactButton() const { return m_selectContact; }         // cmd14
+    QPushButton* labelButton() const { return m_label; }                         // Command21
+    void focusDate();
     QTreeView* registerView() const { return m_list; }                           // ListView1
     RegisterListModel& registerModel() { return m_listModel; }
 
@@ -104,6 +106,7 @@ private:
     QPushButton* m_clear = nullptr;   // Command18
     QPushButton* m_remove = nullptr;  // Command19
     QPushButton* m_exit = nullptr;
+    QPushButton* m_label = nullptr;
     QPushButton* m_newContact = nullptr;
     QPushButton* m_selectContact = nullptr;
     QCheckBox* m_pickDate = nullptr;          // Check1

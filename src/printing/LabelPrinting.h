@@ -1,0 +1,30 @@
+#pragma once
+
+// The label of the protocol shown on the protocol panel, printed on the
+// default printer from the scratch cell AU1 of sheet Entrata.
+
+#include "app/seams/PanelContext.h"
+#include "store/Layout.h"
+
+#include <QString>
+
+namespace quadrilo::printing {
+
+struct LabelFields {
+    QString number;
+    QString date;
+    QString correspondent;
+    QString sector;
+    QString assignee;
+};
+
+// The five lines of the label.
+QString labelText(store::layout::RegisterKind kind, const LabelFields& fields);
+
+// Formats AU1 of Entrata as a label, writes the text, prints that cell alone
+// on the default printer, then empties it and gives row 1 its height of 14
+// points back. False when a field is empty (the user has been told; nothing
+// changed) or the print failed (told as well).
+bool printProtocolLabel(PanelContext& context, QWidget* parent, store::layout::RegisterKind kind, const LabelFields& fields);
+
+} // namespace quadrilo::printing
