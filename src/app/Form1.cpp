@@ -4,6 +4,7 @@
 #include "app/Logo.h"
 #include "contacts/ContactPanel.h"
 #include "contacts/ContactPicker.h"
+#include "printing/ContactListPrinting.h"
 #include "printing/LabelPrinting.h"
 #include "printing/PrintPanel.h"
 #include "printing/PrinterWindow.h"
@@ -100,6 +101,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(m_picker, &contacts::ContactPicker::contactChosen, m_protocol, &protocol::ProtocolPanel::setCorrespondent);
     connect(m_picker->exitButton(), &QPushButton::clicked, this, &Form1::Command6_Click);
     connect(m_contacts->exitButton(), &QPushButton::clicked, this, &Form1::Command12_Click);
+    connect(m_contacts->printButton(), &QPushButton::clicked, this, &Form1::Command72_Click);
     connect(m_settings->exitButton(), &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(m_print->exitButton(), &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(m_print, &printing::PrintPanel::printRequested, this, &Form1::openPrinterWindow);
@@ -392,6 +394,15 @@ void Form1::Command21_Click()
     printing::printProtocolLabel(m_context, this, *kind, fields);
     if (!complete)
         m_protocol->focusDate();
+}
+
+void Form1::Command72_Click()
+{
+    const bool asked = !m_context.workbook().sheet(layout::kCliente) || !m_context.workbook().sheet(layout::kCliente)->isEmpty(2, 1);
+    printing::printContactList(m_context, this);
+    // After the pages are offered the printer window goes, loaded or not.
+    if (asked && m_printerWindow)
+        m_printerWindow->hide();
 }
 
 void Form1::Command15_Click()

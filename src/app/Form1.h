@@ -96,6 +96,7 @@ private:
     void Command5_Click();
     void Command6_Click();
     void Command21_Click();
+    void Command72_Click();
     void Command15_Click();
     // The printer window for the list of code, loaded on first use.
     void openPrinterWindow(printing::ListCode code);

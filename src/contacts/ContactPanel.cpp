@@ -83,7 +83,7 @@ ContactPanel::ContactPanel(PanelContext& context, QWidget* parent)
     auto* clear = makeButton("Command11", QStringLiteral("&Pulisci"));
     auto* remove = makeButton("Command73", QStringLiteral("&Elimina"));
     auto* print = makeButton("Command72", QStringLiteral("&Stampa"));
-    print->setEnabled(false);  // printing is not part of this program yet
+    m_print = print;
     m_exit = makeButton("Command12", QStringLiteral("&Esci"));
     for (QPushButton* button : {insert, modify, clear, remove, print, m_exit})
         buttons->addWidget(button);

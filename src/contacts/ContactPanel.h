@@ -34,6 +34,7 @@ public:
     QComboBox* chooser() const { return m_chooser; }           // Combo4
     QComboBox* contactTypeCombo() const { return m_type; }     // Combo3
     QPushButton* exitButton() const { return m_exit; }         // Command12
+    QPushButton* printButton() const { return m_print; }       // Command72
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -60,6 +61,7 @@ private:
     QLineEdit* m_id = nullptr;
     QLineEdit* m_name = nullptr;  // Text26
     QPushButton* m_exit = nullptr;
+    QPushButton* m_print = nullptr;
 };
 
 } // namespace quadrilo::contacts

@@ -42,18 +42,32 @@ struct Layout {
     QSizeF paper;                 // points
     QRectF body;                  // points: the paper less the margins
     double scale = 1;
+    // Leading rows and columns of range repeated on every page.
+    int titleRows = 0;
+    int titleColumns = 0;
     // Row and column ranges of the pages, down then across.
     std::vector<std::pair<int, int>> rowPages;
     std::vector<std::pair<int, int>> columnPages;
 };
 
-// Cuts sizes (in sheet points) into runs that fit length at scale.
-std::vector<std::pair<int, int>> cut(const std::vector<double>& sizes, double length, double scale)
+// How many of the first count lines, from first (0-based), a title span covers.
+int titleCount(const std::optional<xls::Span>& span, int first, int count)
 {
+    if (!span || span->first > first || span->last < first)
+        return 0;
+    return std::min(span->last - first + 1, count);
+}
+
+// Cuts sizes (in sheet points) from index start on into runs that fit
+// length at scale, after the titles (the sizes before start).
+std::vector<std::pair<int, int>> cut(const std::vector<double>& sizes, int start, double length, double scale)
+{
+    for (int i = 0; i < start; ++i)
+        length -= sizes[static_cast<size_t>(i)] * scale;
     std::vector<std::pair<int, int>> runs;
-    int first = 0;
+    int first = start;
     double used = 0;
-    for (int i = 0; i < static_cast<int>(sizes.size()); ++i) {
+    for (int i = start; i < static_cast<int>(sizes.size()); ++i) {
         const double size = sizes[static_cast<size_t>(i)] * scale;
         if (used > 0 && used + size > length + 0.01) {
             runs.emplace_back(first, i - 1);
@@ -62,8 +76,10 @@ std::vector<std::pair<int, int>> cut(const std::vector<double>& sizes, double le
         }
         used += size;
     }
-    if (!sizes.empty())
+    if (static_cast<int>(sizes.size()) > start)
         runs.emplace_back(first, static_cast<int>(sizes.size()) - 1);
+    else if (start > 0)
+        runs.emplace_back(start, start - 1);  // titles alone
     return runs;
 }
 
@@ -98,8 +114,10 @@ Layout makeLayout(const store::Sheet& sheet)
     } else {
         layout.scale = std::clamp(setup.scale / 100.0, 0.1, 4.0);
     }
-    layout.rowPages = cut(layout.heights, layout.body.height(), layout.scale);
-    layout.columnPages = cut(layout.widths, layout.body.width(), layout.scale);
+    layout.titleRows = titleCount(setup.titleRows, layout.range.first.row - 1, static_cast<int>(layout.heights.size()));
+    layout.titleColumns = titleCount(setup.titleColumns, layout.range.first.column - 1, static_cast<int>(layout.widths.size()));
+    layout.rowPages = cut(layout.heights, layout.titleRows, layout.body.height(), layout.scale);
+    layout.columnPages = cut(layout.widths, layout.titleColumns, layout.body.width(), layout.scale);
     return layout;
 }
 
@@ -125,11 +143,22 @@ void drawPage(QPainter& painter, const store::Sheet& sheet, const Layout& layout
     painter.setFont(font);
     QPen grid(QColor(160, 160, 160));
     grid.setWidthF(0.5 / layout.scale);
+    // The titles first, then the page's own rows and columns.
+    std::vector<int> rowIndexes;
+    for (int r = 0; r < layout.titleRows; ++r)
+        rowIndexes.push_back(r);
+    for (int r = rows.first; r <= rows.second; ++r)
+        rowIndexes.push_back(r);
+    std::vector<int> columnIndexes;
+    for (int c = 0; c < layout.titleColumns; ++c)
+        columnIndexes.push_back(c);
+    for (int c = columns.first; c <= columns.second; ++c)
+        columnIndexes.push_back(c);
     double y = 0;
-    for (int r = rows.first; r <= rows.second; ++r) {
+    for (int r : rowIndexes) {
         const double height = layout.heights[static_cast<size_t>(r)];
         double x = 0;
-        for (int c = columns.first; c <= columns.second; ++c) {
+        for (int c : columnIndexes) {
             const double width = layout.widths[static_cast<size_t>(c)];
             if (width <= 0 || height <= 0)
                 continue;
@@ -208,10 +237,11 @@ QString centreSection(const QString& headerText)
 PrintPlan planPrint(const store::Sheet& sheet)
 {
     const Layout layout = makeLayout(sheet);
-    return PrintPlan{layout.scale, static_cast<int>(layout.rowPages.size() * layout.columnPages.size())};
+    return PrintPlan{layout.scale, static_cast<int>(layout.rowPages.size() * layout.columnPages.size()),
+                     static_cast<int>(layout.rowPages.size())};
 }
 
-PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet)
+PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage)
 {
     const Layout layout = makeLayout(sheet);
     device.setPageLayout(pageLayout(sheet.pageSetup()));
@@ -219,16 +249,20 @@ PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet)
     // Draw in points over the whole sheet of paper.
     painter.setWindow(0, 0, static_cast<int>(layout.paper.width()), static_cast<int>(layout.paper.height()));
     painter.setViewport(0, 0, device.width(), device.height());
-    int pages = 0;
+    int page = 0;
+    int drawn = 0;
     for (const auto& columns : layout.columnPages)
         for (const auto& rows : layout.rowPages) {
-            if (pages > 0)
+            ++page;
+            if (onlyPage && *onlyPage != page)
+                continue;
+            if (drawn > 0)
                 device.newPage();
             drawPage(painter, sheet, layout, rows, columns);
-            ++pages;
+            ++drawn;
         }
     painter.end();
-    return PrintPlan{layout.scale, pages};
+    return PrintPlan{layout.scale, drawn, static_cast<int>(layout.rowPages.size())};
 }
 
 } // namespace quadrilo::printing

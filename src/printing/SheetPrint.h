@@ -8,6 +8,8 @@
 
 #include <QPageLayout>
 
+#include <optional>
+
 class QPagedPaintDevice;
 
 namespace quadrilo::printing {
@@ -24,10 +26,13 @@ QString centreSection(const QString& headerText);
 struct PrintPlan {
     double scale = 1;      // of the sheet's natural size
     int pages = 0;
+    int pagesDown = 0;     // the horizontal page breaks plus one
 };
 // How the sheet will be printed: its scale and the number of pages.
 PrintPlan planPrint(const store::Sheet& sheet);
-// Draws every page on device, which must not be painted on yet.
-PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet);
+// Draws every page on device, which must not be painted on yet; with
+// onlyPage, that page alone (1-based, down then across). Rows and columns of
+// the page setup's titles head every page.
+PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage = std::nullopt);
 
 } // namespace quadrilo::printing

@@ -1,0 +1,116 @@
+#include "printing/ContactListPrinting.h"
+
+#include "app/seams/Printers.h"
+#include "printing/ListPrinting.h"
+#include "printing/SheetPrint.h"
+#include "store/Layout.h"
+#include "store/Sheet.h"
+
+namespace quadrilo::printing {
+
+namespace layout = store::layout;
+
+namespace {
+
+constexpr int kPageCell = 47;   // AU1: the page being offered
+constexpr int kCountCell = 48;  // AV1: the page count
+
+void layOutContacts(store::Workbook& workbook, store::Sheet& sheet, QDate today, int zoom)
+{
+    const auto varie = workbook.sheet(layout::kVarie);
+    QString owner = varie ? varie->text(layout::kOwnerName.row, layout::kOwnerName.column) : QString();
+    owner.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const int lastRow = sheet.isEmpty(1, 1) ? 1 : sheet.endDown(1, 1);
+    xls::PageSetup& page = sheet.editPageSetup();
+    page.printArea = {xls::CellRange{0, lastRow - 1, 0, layout::contact::kHeaderCount - 1}};
+    page.titleRows = xls::Span{0, 0};
+    page.titleColumns = xls::Span{0, 1};
+    page.header = QStringLiteral("&CStampa  Contatti       ") + owner + QStringLiteral("------") + QStringLiteral(" del     ")
+        + today.toString(QStringLiteral("dd/MM/yyyy"));
+    page.leftMargin = 0.21;
+    page.rightMargin = 0.21;
+    page.topMargin = 0.5;
+    page.bottomMargin = 0.21;
+    page.headerMargin = 0.21;
+    page.footerMargin = 0.21;
+    page.fitWidth = 1;
+    page.fitHeight = 1;
+    page.printHeadings = false;
+    page.printGridlines = true;
+    page.printNotes = false;
+    page.horizontalResolution = 600;
+    page.verticalResolution = 600;
+    page.centerHorizontally = false;
+    page.centerVertically = false;
+    page.draft = false;
+    page.firstPageNumber.reset();
+    page.overThenDown = false;
+    page.blackAndWhite = false;
+    page.printErrors = 0;
+    page.orientation = xls::Orientation::Landscape;
+    page.paperSize = 9;
+    page.printerSettingsValid = true;
+    page.fitToPage = false;
+    page.scale = static_cast<std::uint16_t>(zoom);
+}
+
+} // namespace
+
+QString pageQuestion(int page, int count)
+{
+    return QStringLiteral("Vuoi Procedere alla stampa   ? ") + QStringLiteral(" Pagine     ") + QString::number(page)
+        + QStringLiteral("    di    ") + QString::number(count);
+}
+
+int printContactList(PanelContext& context, QWidget* parent)
+{
+    Dialogs& dialogs = context.dialogs;
+    store::Workbook& workbook = context.workbook();
+    auto sheet = workbook.sheet(layout::kCliente);
+    if (!sheet || sheet->isEmpty(2, 1)) {
+        dialogs.message(parent, kProductName,
+                        QStringLiteral(" La stampa non può essere eseguita in assenza di Contatti inseriti .................."),
+                        MessageIcon::Information);
+        return 0;
+    }
+    sheet->activate();
+    sheet->clear(1, kPageCell);
+    sheet->clear(1, kCountCell);
+    const auto answer = dialogs.inputBox(
+        parent, kProductName, QStringLiteral("Digita la percentuale di Zoom della Stampa 50-60-70-80-90-100.................."),
+        QStringLiteral("70"));
+    if (!answer)
+        return 0;  // Annulla: nothing printed
+    const auto zoom = parseZoom(*answer);
+    if (!zoom) {
+        dialogs.message(parent, kProductName,
+                        QStringLiteral(" ERRORE: La percentuale di Zoom deve essere un numero da %1 a %2 !").arg(kMinZoom).arg(kMaxZoom),
+                        MessageIcon::Information);
+        return 0;
+    }
+    layOutContacts(workbook, *sheet, context.clock.now().date(), *zoom);
+    const int count = planPrint(*sheet).pagesDown;
+    const QString printer = context.printers.defaultPrinter();
+    int printed = 0;
+    for (int page = 1; page <= count; ++page) {
+        sheet->setNumber(1, kPageCell, page);
+        sheet->setNumber(1, kCountCell, count);
+        if (!dialogs.askYesNo(parent, QStringLiteral("Stampa Risultato "), pageQuestion(page, count)))
+            break;
+        const bool done = !printer.isEmpty()
+            && context.printers.print(printer, QStringLiteral("Stampa Contatti"),
+                                      [&](QPagedPaintDevice& device) { printSheet(device, *sheet, page); });
+        if (!done) {
+            dialogs.message(parent, kProductName,
+                            printer.isEmpty() ? QStringLiteral(" ERRORE: Nessuna stampante predefinita: la stampa non è stata eseguita !")
+                                              : QStringLiteral(" ERRORE: La stampa su %1 non è riuscita !").arg(printer),
+                            MessageIcon::Stop);
+            break;
+        }
+        ++printed;
+    }
+    context.saveWorkbook();
+    return printed;
+}
+
+} // namespace quadrilo::printing

@@ -1,0 +1,19 @@
+#pragma once
+
+// The address book printed page by page on the default printer, in
+// landscape, with the header row and the id and name columns on every page.
+
+#include "app/seams/PanelContext.h"
+
+#include <QString>
+
+namespace quadrilo::printing {
+
+// The question before page page of count.
+QString pageQuestion(int page, int count);
+
+// Lays out Cliente for printing and offers its pages one by one. Returns the
+// pages printed.
+int printContactList(PanelContext& context, QWidget* parent);
+
+} // namespace quadrilo::printing
