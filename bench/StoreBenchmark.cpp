@@ -392,6 +392,12 @@ public:
     bool print(const QString&, const QString&, const std::function<void(QPagedPaintDevice&)>&) override { return false; }
 };
 
+class NoScanner final : public Scanner {
+public:
+    std::optional<QString> selectSource(QWidget*) override { return std::nullopt; }
+    QString acquireToFile(QWidget*, const QString&) override { return QStringLiteral("nessuno scanner"); }
+};
+
 // ---- Timing ---------------------------------------------------------------
 
 struct Timing {
@@ -569,11 +575,12 @@ int main(int argc, char** argv)
     NoDesktop desktop;
     SystemClock clock;
     NoPrinters printers;
+    NoScanner scanner;
     Form4 notes;
     std::unique_ptr<Form1> form;
     const auto newForm = [&] {
         form.reset();
-        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, directory, notes, [] {}});
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, scanner, directory, notes, [] {}});
     };
     timings.push_back(measure("main window: first activation", runs, [&] { form->show(); }, newForm));
     QAction* openEntrata = form->findChild<QAction*>(QStringLiteral("MenuClienti"));

@@ -9,6 +9,7 @@
 #include "printing/PrintPanel.h"
 #include "printing/PrinterWindow.h"
 #include "register/ClearFields.h"
+#include "scan/ScanWindows.h"
 #include "register/CounterSettings.h"
 #include "register/ProtocolPanel.h"
 #include "settings/LookupLists.h"
@@ -97,6 +98,8 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(m_protocol->exitButton(), &QPushButton::clicked, this, &Form1::Command20_Click);
     connect(m_protocol->newContactButton(), &QPushButton::clicked, this, &Form1::Command15_Click);
     connect(m_protocol->labelButton(), &QPushButton::clicked, this, &Form1::Command21_Click);
+    connect(m_protocol->scanButton(), &QPushButton::clicked, this, &Form1::Command50_Click);
+    connect(m_protocol->attachmentsButton(), &QPushButton::clicked, this, &Form1::Command51_Click);
     connect(m_protocol->selectContactButton(), &QPushButton::clicked, m_picker, &contacts::ContactPicker::open);
     connect(m_picker, &contacts::ContactPicker::contactChosen, m_protocol, &protocol::ProtocolPanel::setCorrespondent);
     connect(m_picker->exitButton(), &QPushButton::clicked, this, &Form1::Command6_Click);
@@ -124,6 +127,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
 Form1::~Form1()
 {
     delete m_printerWindow;
+    delete m_scannerWindow;
 }
 
 QWidget* Form1::buildTopBar()
@@ -403,6 +407,31 @@ void Form1::Command72_Click()
     // After the pages are offered the printer window goes, loaded or not.
     if (asked && m_printerWindow)
         m_printerWindow->hide();
+}
+
+void Form1::Command50_Click()
+{
+    const protocol::ProtocolRecord record = m_protocol->record();
+    if (record.number.isEmpty() || record.correspondent.isEmpty()) {
+        m_context.dialogs.message(
+            this, QStringLiteral("Scanner"),
+            QStringLiteral("ERRORE : Il documento deve essere associato ad un Protocollo ed a un Contatto/Mittente/Destinatario "),
+            MessageIcon::Information);
+        return;
+    }
+    if (!m_scannerWindow) {
+        m_scannerWindow = new scan::Form5(m_context, m_setup.scanner,
+                                          [this](const QString& line) { m_protocol->appendToNote(line); });
+        addCompanionWindow(m_scannerWindow);
+    }
+    m_scannerWindow->open();
+}
+
+void Form1::Command51_Click()
+{
+    auto* viewer = new scan::Form3(m_context);
+    addCompanionWindow(viewer);
+    viewer->show();
 }
 
 void Form1::Command15_Click()

@@ -5,6 +5,7 @@
 // prepares the sheets, and the exit that saves, closes and ends.
 
 #include "app/seams/PanelContext.h"
+#include "app/seams/Scanner.h"
 #include "store/Layout.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@ namespace protocol { class ProtocolPanel; }
 namespace contacts { class ContactPanel; class ContactPicker; }
 namespace settings { class SettingsPanel; class UsersPanel; class WorkbookWindow; }
 namespace printing { class PrintPanel; class PrinterWindow; enum class ListCode; }
+namespace scan { class Form5; }
 
 // The address the logo opens.
 inline const QString kProductWebPage = QStringLiteral("https://quadrilo.example/");
@@ -35,6 +37,7 @@ struct Form1Setup {
     Desktop& desktop;
     Clock& clock;
     Printers& printers;
+    Scanner& scanner;
     QString programFolder;
     Form4& notesWindow;
     // Ends the program at once; the session is closed by then.
@@ -97,6 +100,8 @@ private:
     void Command6_Click();
     void Command21_Click();
     void Command72_Click();
+    void Command50_Click();
+    void Command51_Click();
     void Command15_Click();
     // The printer window for the list of code, loaded on first use.
     void openPrinterWindow(printing::ListCode code);
@@ -120,6 +125,7 @@ private:
     bool m_ended = false;
     std::unique_ptr<settings::WorkbookWindow> m_workbookWindow;
     QPointer<printing::PrinterWindow> m_printerWindow;
+    QPointer<scan::Form5> m_scannerWindow;
 };
 
 } // namespace quadrilo

@@ -7,6 +7,7 @@
 #include "app/seams/Desktop.h"
 #include "app/seams/Dialogs.h"
 #include "app/seams/Printers.h"
+#include "app/seams/Scanner.h"
 #include "store/Session.h"
 
 #include <QWidget>
@@ -29,6 +30,7 @@ struct ProgramSetup {
     Desktop& desktop;
     Clock& clock;
     Printers& printers;
+    Scanner& scanner;
     // The folder of Protocollo.xls, Prot and Guida.pdf.
     QString programFolder;
     // Ends the program at once.

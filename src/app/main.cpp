@@ -5,6 +5,7 @@
 #include "app/seams/Desktop.h"
 #include "app/seams/Printers.h"
 #include "app/seams/QtDialogs.h"
+#include "scan/SaneScanner.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -32,8 +33,9 @@ int main(int argc, char* argv[])
     quadrilo::QtDesktop desktop;
     quadrilo::SystemClock clock;
     quadrilo::QtPrinters printers;
+    quadrilo::scan::SaneScanner scanner;
     quadrilo::Form2 login(
-        quadrilo::ProgramSetup{dialogs, desktop, clock, printers, line.programFolder, [] { QCoreApplication::exit(0); }, {}});
+        quadrilo::ProgramSetup{dialogs, desktop, clock, printers, scanner, line.programFolder, [] { QCoreApplication::exit(0); }, {}});
     if (!login.Form_Load())
         return 1;
     login.show();

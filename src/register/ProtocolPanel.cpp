@@ -184,12 +184,17 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     connect(ascending, &QPushButton::clicked, this, &ProtocolPanel::Command24_Click);
     connect(descending, &QPushButton::clicked, this, &ProtocolPanel::Command26_Click);
 
+    m_scan = makeButton("Command50", QStringLiteral("&Acquisisci documento"));
+    m_attachmentsView = makeButton("Command51", QStringLiteral("&Visualizza Allegati"));
+
     m_newContact = makeButton("Command15", QStringLiteral("&Nuovo Contatto"));
     m_selectContact = makeButton("cmd14", QStringLiteral("&Seleziona Contatto"));
     auto* contacts = new QHBoxLayout;
     contacts->addWidget(m_commandFrame, 1);
     contacts->addWidget(m_newContact);
     contacts->addWidget(m_selectContact);
+    contacts->addWidget(m_scan);
+    contacts->addWidget(m_attachmentsView);
     layout->addLayout(contacts);
 
     connect(m_insert, &QPushButton::clicked, this, &ProtocolPanel::Command16_Click);
@@ -236,6 +241,12 @@ void ProtocolPanel::showNextNumber()
         m_number->setMaxLength(std::max(kNumberDigits, static_cast<int>(number.size())));
         m_number->setText(number);
     }
+}
+
+void ProtocolPanel::appendToNote(const QString& line)
+{
+    // A cell's lines are parted by line feeds.
+    m_note->setPlainText(m_note->toPlainText() + QLatin1Char('\n') + line);
 }
 
 void ProtocolPanel::focusDate()

@@ -59,6 +59,10 @@ public:
     QPushButton* newContactButton() const { return m_newContact; }               // Command15
     QPushButton* selectContactButton() const { return m_selectContact; }         // cmd14
     QPushButton* labelButton() const { return m_label; }                         // Command21
+    QPushButton* scanButton() const { return m_scan; }                           // Command50
+    QPushButton* attachmentsButton() const { return m_attachmentsView; }         // Command51
+    // A line added at the end of the note field.
+    void appendToNote(const QString& line);
     void focusDate();
     QTreeView* registerView() const { return m_list; }                           // ListView1
     RegisterListModel& registerModel() { return m_listModel; }
@@ -107,6 +111,8 @@ private:
     QPushButton* m_remove = nullptr;  // Command19
     QPushButton* m_exit = nullptr;
     QPushButton* m_label = nullptr;
+    QPushButton* m_scan = nullptr;
+    QPushButton* m_attachmentsView = nullptr;
     QPushButton* m_newContact = nullptr;
     QPushButton* m_selectContact = nullptr;
     QCheckBox* m_pickDate = nullptr;          // Check1

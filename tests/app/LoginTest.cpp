@@ -52,7 +52,7 @@ protected:
     // A login window on the folder, its startup run.
     std::unique_ptr<Form2> start(bool expectStarted = true)
     {
-        auto form = std::make_unique<Form2>(ProgramSetup{dialogs, desktop, clock, printers, folder.path(), [this] { ++ended; }, {}});
+        auto form = std::make_unique<Form2>(ProgramSetup{dialogs, desktop, clock, printers, scanner, folder.path(), [this] { ++ended; }, {}});
         const bool started = form->Form_Load();
         EXPECT_EQ(started, expectStarted);
         return form;
@@ -70,6 +70,7 @@ protected:
     ScriptedDialogs dialogs;
     RecordingDesktop desktop;
     PdfPrinters printers;
+    FakeScanner scanner;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(10, 30, 5))};
     int ended = 0;
 };

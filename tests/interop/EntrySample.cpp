@@ -64,6 +64,12 @@ public:
     bool print(const QString&, const QString&, const std::function<void(QPagedPaintDevice&)>&) override { return false; }
 };
 
+class NoScanner final : public Scanner {
+public:
+    std::optional<QString> selectSource(QWidget*) override { return std::nullopt; }
+    QString acquireToFile(QWidget*, const QString&) override { return QStringLiteral("nessuno scanner"); }
+};
+
 template <typename T>
 T* find(QObject& parent, const char* name)
 {
@@ -114,8 +120,9 @@ int main(int argc, char** argv)
     NoDesktop desktop;
     SystemClock clock;
     NoPrinters printers;
+    NoScanner scanner;
     bool ended = false;
-    Form2 login(ProgramSetup{dialogs, desktop, clock, printers, folder, [&] { ended = true; }, {}});
+    Form2 login(ProgramSetup{dialogs, desktop, clock, printers, scanner, folder, [&] { ended = true; }, {}});
     if (!login.Form_Load())
         return 1;
     find<QComboBox>(login, "Combo1")->setEditText(QStringLiteral("admin"));

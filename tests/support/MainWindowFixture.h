@@ -29,7 +29,7 @@ protected:
         session = openArchive(workbookPath);
         ASSERT_NE(session, nullptr);
         notes = std::make_unique<Form4>();
-        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, folder.path(), *notes, [this] { ++ended; }});
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, scanner, folder.path(), *notes, [this] { ++ended; }});
         form->show();
     }
     void openDefault() { open(makeArchive()); }
@@ -65,6 +65,7 @@ protected:
     ScriptedDialogs dialogs;
     RecordingDesktop desktop;
     PdfPrinters printers;
+    FakeScanner scanner;
     FixedClock clock{QDateTime(QDate(2026, 12, 8), QTime(9, 5, 7))};
     std::unique_ptr<store::WorkbookSession> session;
     std::unique_ptr<Form4> notes;

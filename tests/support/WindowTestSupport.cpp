@@ -3,6 +3,7 @@
 #include "store/Layout.h"
 #include "xls/Reader.h"
 
+#include <QImage>
 #include <QPdfWriter>
 #include <QProcess>
 
@@ -74,6 +75,18 @@ bool PdfPrinters::print(const QString& printer, const QString& jobName, const st
     }
     jobs.push_back({printer, jobName, path});
     return true;
+}
+
+QString FakeScanner::acquireToFile(QWidget*, const QString& path)
+{
+    if (!failure.isEmpty())
+        return failure;
+    QImage page(40, 30, QImage::Format_Grayscale8);
+    page.fill(200);
+    if (!page.save(path, "BMP"))
+        return QStringLiteral("il file non si può scrivere");
+    scanned << path;
+    return {};
 }
 
 QString pdfText(const QString& path)

@@ -7,6 +7,7 @@
 #include "app/seams/Desktop.h"
 #include "app/seams/Dialogs.h"
 #include "app/seams/Printers.h"
+#include "app/seams/Scanner.h"
 #include "store/CellValue.h"
 #include "store/Session.h"
 #include "store/Workbook.h"
@@ -118,6 +119,17 @@ private:
 // The text of a PDF file as pdftotext -layout reads it; the test fails when
 // pdftotext cannot.
 QString pdfText(const QString& path);
+
+// A scanner that writes a small bitmap, or fails when told to.
+class FakeScanner final : public Scanner {
+public:
+    std::optional<QString> selectSource(QWidget*) override { return source; }
+    QString acquireToFile(QWidget* parent, const QString& path) override;
+
+    std::optional<QString> source = QStringLiteral("test:0");
+    QString failure;          // "" scans; otherwise the reason given
+    QStringList scanned;      // paths written
+};
 
 class FixedClock final : public Clock {
 public:

@@ -1,0 +1,51 @@
+#pragma once
+
+// The scanner window (Form5), which scans documents into the attachment
+// folder and names them in the protocol's note, and the attachment viewer
+// (Form3).
+
+#include "app/seams/PanelContext.h"
+#include "app/seams/Scanner.h"
+
+#include <QWidget>
+
+#include <functional>
+
+class QLineEdit;
+
+namespace quadrilo::scan {
+
+// The line a scanned file adds to the protocol's note.
+QString attachmentLine(const QString& fileName);
+
+class Form5 final : public QWidget {
+    Q_OBJECT
+public:
+    // appendToNote adds a line to the note field of the protocol panel.
+    Form5(PanelContext& context, Scanner& scanner, std::function<void(const QString&)> appendToNote, QWidget* parent = nullptr);
+
+    // Shown for a new document: the file name emptied.
+    void open();
+
+private:
+    void Command2_Click();
+    void Command1_Click();
+
+    PanelContext& m_context;
+    Scanner& m_scanner;
+    std::function<void(const QString&)> m_appendToNote;
+    QLineEdit* m_fileName = nullptr;  // Text1
+};
+
+class Form3 final : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form3(PanelContext& context, QWidget* parent = nullptr);
+
+private:
+    void Command1_Click();
+
+    PanelContext& m_context;
+};
+
+} // namespace quadrilo::scan
