@@ -17,9 +17,7 @@ constexpr int kCountCell = 48;  // AV1: the page count
 
 void layOutContacts(store::Workbook& workbook, store::Sheet& sheet, QDate today, int zoom)
 {
-    const auto varie = workbook.sheet(layout::kVarie);
-    QString owner = varie ? varie->text(layout::kOwnerName.row, layout::kOwnerName.column) : QString();
-    owner.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const QString owner = headerOwnerName(workbook);
     const int lastRow = sheet.isEmpty(1, 1) ? 1 : sheet.endDown(1, 1);
     xls::PageSetup& page = sheet.editPageSetup();
     page.printArea = {xls::CellRange{0, lastRow - 1, 0, layout::contact::kHeaderCount - 1}};
@@ -27,16 +25,8 @@ void layOutContacts(store::Workbook& workbook, store::Sheet& sheet, QDate today,
     page.titleColumns = xls::Span{0, 1};
     page.header = QStringLiteral("&CStampa  Contatti       ") + owner + QStringLiteral("------") + QStringLiteral(" del     ")
         + today.toString(QStringLiteral("dd/MM/yyyy"));
-    page.leftMargin = 0.21;
-    page.rightMargin = 0.21;
-    page.topMargin = 0.5;
-    page.bottomMargin = 0.21;
-    page.headerMargin = 0.21;
-    page.footerMargin = 0.21;
-    page.fitWidth = 1;
-    page.fitHeight = 1;
+    setListPage(page, zoom);
     page.printHeadings = false;
-    page.printGridlines = true;
     page.printNotes = false;
     page.horizontalResolution = 600;
     page.verticalResolution = 600;
@@ -48,10 +38,6 @@ void layOutContacts(store::Workbook& workbook, store::Sheet& sheet, QDate today,
     page.blackAndWhite = false;
     page.printErrors = 0;
     page.orientation = xls::Orientation::Landscape;
-    page.paperSize = 9;
-    page.printerSettingsValid = true;
-    page.fitToPage = false;
-    page.scale = static_cast<std::uint16_t>(zoom);
 }
 
 } // namespace

@@ -33,20 +33,15 @@ std::optional<int> parseZoom(const QString& text)
     return static_cast<int>(rounded);
 }
 
-void applyListPageSetup(store::Workbook& workbook, ListCode code, QDate today, int zoom)
+QString headerOwnerName(store::Workbook& workbook)
 {
-    const ListSpec spec = listSpec(code);
-    auto sheet = workbook.sheet(spec.sheet);
-    if (!sheet)
-        return;
     const auto varie = workbook.sheet(layout::kVarie);
     QString owner = varie ? varie->text(layout::kOwnerName.row, layout::kOwnerName.column) : QString();
-    owner.replace(QLatin1Char('&'), QStringLiteral("&&"));  // a plain "&" in a header starts a code
-    sheet->activate();
-    const int lastRow = sheet->isEmpty(1, 1) ? 1 : sheet->endDown(1, 1);
+    return owner.replace(QLatin1Char('&'), QStringLiteral("&&"));  // a plain "&" in a header starts a code
+}
 
-    xls::PageSetup& page = sheet->editPageSetup();
-    page.header = QStringLiteral("&C") + spec.title + owner + QStringLiteral(" --del     ") + today.toString(QStringLiteral("dd/MM/yyyy"));
+void setListPage(xls::PageSetup& page, int zoom)
+{
     page.leftMargin = 0.21;
     page.rightMargin = 0.21;
     page.topMargin = 0.5;
@@ -56,12 +51,27 @@ void applyListPageSetup(store::Workbook& workbook, ListCode code, QDate today, i
     page.fitWidth = 1;
     page.fitHeight = 1;
     page.printGridlines = true;
-    page.orientation = xls::Orientation::Portrait;
     page.paperSize = 9;
     page.printerSettingsValid = true;
     // A zoom of its own governs the scale, as it does once set after the fit.
     page.fitToPage = false;
     page.scale = static_cast<std::uint16_t>(zoom);
+}
+
+void applyListPageSetup(store::Workbook& workbook, ListCode code, QDate today, int zoom)
+{
+    const ListSpec spec = listSpec(code);
+    auto sheet = workbook.sheet(spec.sheet);
+    if (!sheet)
+        return;
+    const QString owner = headerOwnerName(workbook);
+    sheet->activate();
+    const int lastRow = sheet->isEmpty(1, 1) ? 1 : sheet->endDown(1, 1);
+
+    xls::PageSetup& page = sheet->editPageSetup();
+    page.header = QStringLiteral("&C") + spec.title + owner + QStringLiteral(" --del     ") + today.toString(QStringLiteral("dd/MM/yyyy"));
+    setListPage(page, zoom);
+    page.orientation = xls::Orientation::Portrait;
     page.printArea = {xls::CellRange{0, lastRow - 1, 0, spec.lastColumn - 1}};
 }
 

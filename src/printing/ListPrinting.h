@@ -29,6 +29,12 @@ inline constexpr int kMaxZoom = 400;
 // outside 10 to 400.
 std::optional<int> parseZoom(const QString& text);
 
+// The owner name of Varie!R2 as a header text holds it ("&" doubled).
+QString headerOwnerName(store::Workbook& workbook);
+// The margins every printed list has: 0.21 inch, 0.5 at the top; one page
+// wide and tall; gridlines; A4; the zoom governing the scale.
+void setListPage(xls::PageSetup& page, int zoom);
+
 // Lays out the list's sheet for printing: the centre header (title, owner
 // name, " --del     ", the date), the margins, one page wide and tall,
 // gridlines, portrait A4, the zoom, and the print area from A1 down the run
