@@ -60,8 +60,8 @@ void setListPage(xls::PageSetup& page, int zoom)
 
 void applyListPageSetup(store::Workbook& workbook, ListCode code, QDate today, int zoom)
 {
-    const ListSpec spec = listSpec(code);
-    auto sheet = workbook.sheet(spec.sheet);
+    const ListSpec list = listSpec(code);
+    auto sheet = workbook.sheet(list.sheet);
     if (!sheet)
         return;
     const QString owner = headerOwnerName(workbook);
@@ -69,10 +69,10 @@ void applyListPageSetup(store::Workbook& workbook, ListCode code, QDate today, i
     const int lastRow = sheet->isEmpty(1, 1) ? 1 : sheet->endDown(1, 1);
 
     xls::PageSetup& page = sheet->editPageSetup();
-    page.header = QStringLiteral("&C") + spec.title + owner + QStringLiteral(" --del     ") + today.toString(QStringLiteral("dd/MM/yyyy"));
+    page.header = QStringLiteral("&C") + list.title + owner + QStringLiteral(" --del     ") + today.toString(QStringLiteral("dd/MM/yyyy"));
     setListPage(page, zoom);
     page.orientation = xls::Orientation::Portrait;
-    page.printArea = {xls::CellRange{0, lastRow - 1, 0, spec.lastColumn - 1}};
+    page.printArea = {xls::CellRange{0, lastRow - 1, 0, list.lastColumn - 1}};
 }
 
 } // namespace quadrilo::printing

@@ -65,9 +65,9 @@ void PrinterWindow::Command1_Click()
     if (number < static_cast<int>(ListCode::Lists) || number > static_cast<int>(ListCode::Uscita))
         return;
     const auto code = static_cast<ListCode>(number);
-    const ListSpec spec = listSpec(code);
+    const ListSpec list = listSpec(code);
     store::Workbook& workbook = m_context.workbook();
-    auto sheet = workbook.sheet(spec.sheet);
+    auto sheet = workbook.sheet(list.sheet);
     Dialogs& dialogs = m_context.dialogs;
     if (!sheet || sheet->isEmpty(2, 1)) {
         dialogs.message(this, kProductName,
@@ -95,7 +95,7 @@ void PrinterWindow::Command1_Click()
         return;
     }
     applyListPageSetup(workbook, code, m_context.clock.now().date(), *zoom);
-    const bool printed = m_context.printers.print(printer, spec.title, [&](QPagedPaintDevice& device) { printSheet(device, *sheet); });
+    const bool printed = m_context.printers.print(printer, list.title, [&](QPagedPaintDevice& device) { printSheet(device, *sheet); });
     if (!printed) {
         dialogs.message(this, kProductName, QStringLiteral(" ERRORE: La stampa su %1 non è riuscita !").arg(printer), MessageIcon::Stop);
         return;
