@@ -393,19 +393,14 @@ void Form1::Command21_Click()
         return;
     const protocol::ProtocolRecord record = m_protocol->record();
     const printing::LabelFields fields{record.number, record.date, record.correspondent, record.sector, record.assignee};
-    const bool complete = !record.number.isEmpty() && !record.date.isEmpty() && !record.correspondent.isEmpty()
-        && !record.sector.isEmpty() && !record.assignee.isEmpty();
-    printing::printProtocolLabel(m_context, this, *kind, fields);
-    if (!complete)
+    if (printing::printProtocolLabel(m_context, this, *kind, fields) == printing::LabelOutcome::MissingField)
         m_protocol->focusDate();
 }
 
 void Form1::Command72_Click()
 {
-    const bool asked = !m_context.workbook().sheet(layout::kCliente) || !m_context.workbook().sheet(layout::kCliente)->isEmpty(2, 1);
-    printing::printContactList(m_context, this);
-    // After the pages are offered the printer window goes, loaded or not.
-    if (asked && m_printerWindow)
+    // After the pages are offered the printer window goes, if it is loaded.
+    if (printing::printContactList(m_context, this) && m_printerWindow)
         m_printerWindow->hide();
 }
 

@@ -171,12 +171,7 @@ void Form2::FillUserList()
     if (!sheet)
         return;
     sheet->activate();
-    const int column = layout::varie::kUserLogin;
-    QStringList names;
-    const int last = sheet->lastUsedRow();
-    for (int row = 2; row <= last && !sheet->isEmpty(row, column); ++row)
-        names << sheet->text(row, column);
-    m_user->addItems(names);
+    m_user->addItems(sheet->columnTextsDown(2, layout::varie::kUserLogin));
     m_user->setCurrentIndex(-1);
     m_user->clearEditText();
 }

@@ -14,14 +14,8 @@ namespace layout = store::layout;
 
 QStringList contactNames(store::Workbook& workbook)
 {
-    QStringList names;
     const auto sheet = workbook.sheet(layout::kCliente);
-    if (!sheet)
-        return names;
-    const int last = sheet->lastUsedRow();
-    for (int row = 2; row <= last && !sheet->isEmpty(row, layout::contact::kName); ++row)
-        names << sheet->text(row, layout::contact::kName);
-    return names;
+    return sheet ? sheet->columnTextsDown(2, layout::contact::kName) : QStringList();
 }
 
 void fillContactList(QComboBox& chooser, store::Workbook& workbook)

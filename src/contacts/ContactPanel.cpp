@@ -46,19 +46,6 @@ QString textOf(const QWidget* widget)
     return {};
 }
 
-void setTextOf(QWidget* widget, const QString& text)
-{
-    if (auto* line = qobject_cast<QLineEdit*>(widget)) {
-        // A stored text shows whole, even beyond what may be typed.
-        line->setMaxLength(std::max(line->maxLength(), static_cast<int>(text.size())));
-        line->setText(text);
-    } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
-        combo->setEditText(text);
-    } else if (auto* box = qobject_cast<QPlainTextEdit*>(widget)) {
-        box->setPlainText(text);
-    }
-}
-
 QPlainTextEdit* makeBox(const char* name)
 {
     auto* box = new QPlainTextEdit;
@@ -229,8 +216,8 @@ void ContactPanel::setFields(const ContactTexts& texts)
 {
     // B to Q first, then the ID, as a contact is shown.
     for (size_t i = 1; i < texts.size(); ++i)
-        setTextOf(m_fields[i], texts[i]);
-    setTextOf(m_fields[0], texts[0]);
+        showStoredText(m_fields[i], texts[i]);
+    showStoredText(m_fields[0], texts[0]);
 }
 
 bool ContactPanel::fieldsFit()
@@ -262,7 +249,8 @@ void ContactPanel::Command70_Click()
     }
     store::Workbook& workbook = m_context.workbook();
     auto sheet = workbook.sheet(layout::kCliente);
-    const auto row = sheet ? firstFreeContactRow(*sheet) : std::nullopt;
+    // The first row without an id, even when its other columns hold data.
+    const auto row = sheet ? sheet->firstEmptyRow(layout::contact::kId) : std::nullopt;
     if (!row) {
         m_context.dialogs.message(this, kProductName,
                                   QStringLiteral(" ERRORE- La rubrica è piena: il foglio Cliente non ha più righe libere !"),

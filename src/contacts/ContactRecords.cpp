@@ -27,15 +27,6 @@ void setContactCounter(store::Workbook& workbook, long long id)
         sheet->setNumber(cell.row, cell.column, static_cast<double>(id));
 }
 
-std::optional<int> firstFreeContactRow(const store::Sheet& sheet)
-{
-    const int last = std::min(sheet.lastUsedRow() + 1, xls::kMaxRows);
-    for (int row = 1; row <= last; ++row)
-        if (sheet.isEmpty(row, col::kId))
-            return row;
-    return std::nullopt;
-}
-
 std::optional<int> findContactById(const store::Sheet& sheet, double id)
 {
     const int last = sheet.endDown(2, col::kId);

@@ -21,9 +21,6 @@ using ContactTexts = std::array<QString, store::layout::contact::kHeaderCount>;
 long long contactCounter(store::Workbook& workbook);
 void setContactCounter(store::Workbook& workbook, long long id);
 
-// The first row, from row 1 down, whose id (column A) is empty; nullopt when
-// the sheet has none.
-std::optional<int> firstFreeContactRow(const store::Sheet& sheet);
 // The first row from row 2, through the run of ids that starts there, whose
 // id is the number id.
 std::optional<int> findContactById(const store::Sheet& sheet, double id);

@@ -48,7 +48,7 @@ QString pageQuestion(int page, int count)
         + QStringLiteral("    di    ") + QString::number(count);
 }
 
-int printContactList(PanelContext& context, QWidget* parent)
+std::optional<int> printContactList(PanelContext& context, QWidget* parent)
 {
     Dialogs& dialogs = context.dialogs;
     store::Workbook& workbook = context.workbook();
@@ -57,7 +57,7 @@ int printContactList(PanelContext& context, QWidget* parent)
         dialogs.message(parent, kProductName,
                         QStringLiteral(" La stampa non può essere eseguita in assenza di Contatti inseriti .................."),
                         MessageIcon::Information);
-        return 0;
+        return std::nullopt;
     }
     sheet->activate();
     sheet->clear(1, kPageCell);
@@ -66,13 +66,13 @@ int printContactList(PanelContext& context, QWidget* parent)
         parent, kProductName, QStringLiteral("Digita la percentuale di Zoom della Stampa 50-60-70-80-90-100.................."),
         QStringLiteral("70"));
     if (!answer)
-        return 0;  // Annulla: nothing printed
+        return std::nullopt;  // Annulla: nothing printed
     const auto zoom = parseZoom(*answer);
     if (!zoom) {
         dialogs.message(parent, kProductName,
                         QStringLiteral(" ERRORE: La percentuale di Zoom deve essere un numero da %1 a %2 !").arg(kMinZoom).arg(kMaxZoom),
                         MessageIcon::Information);
-        return 0;
+        return std::nullopt;
     }
     layOutContacts(workbook, *sheet, context.clock.now().date(), *zoom);
     const int count = planPrint(*sheet).pagesDown;

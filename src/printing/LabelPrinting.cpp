@@ -26,18 +26,18 @@ QString labelText(RegisterKind kind, const LabelFields& fields)
         + QLatin1Char('\n') + (entrata ? QStringLiteral("Assegnata a: ") : QStringLiteral("Assegnata a:")) + fields.assignee;
 }
 
-bool printProtocolLabel(PanelContext& context, QWidget* parent, RegisterKind kind, const LabelFields& fields)
+LabelOutcome printProtocolLabel(PanelContext& context, QWidget* parent, RegisterKind kind, const LabelFields& fields)
 {
     for (const QString* field : {&fields.number, &fields.date, &fields.correspondent, &fields.sector, &fields.assignee})
         if (field->isEmpty()) {
             context.dialogs.message(parent, kProductName,
                                     QStringLiteral(" ERRORE- I Campi DATA /MITTENTE - DESTINATARIO/OGGETTO  devono essere sempre compilati !"),
                                     MessageIcon::None);
-            return false;
+            return LabelOutcome::MissingField;
         }
     auto sheet = context.workbook().sheet(layout::kEntrata);
     if (!sheet)
-        return false;
+        return LabelOutcome::PrintFailed;
     sheet->activate();
     sheet->select(store::CellRef{kLabelRow, kLabelColumn});
     const store::RangeRef cell = store::RangeRef::cell(kLabelRow, kLabelColumn);
@@ -71,9 +71,9 @@ bool printProtocolLabel(PanelContext& context, QWidget* parent, RegisterKind kin
                                 printer.isEmpty() ? QStringLiteral(" ERRORE: Nessuna stampante predefinita: l'etichetta non è stata stampata !")
                                                   : QStringLiteral(" ERRORE: La stampa dell'etichetta su %1 non è riuscita !").arg(printer),
                                 MessageIcon::Stop);
-        return false;
+        return LabelOutcome::PrintFailed;
     }
-    return true;
+    return LabelOutcome::Printed;
 }
 
 } // namespace quadrilo::printing

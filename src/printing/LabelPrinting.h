@@ -21,10 +21,12 @@ struct LabelFields {
 // The five lines of the label.
 QString labelText(store::layout::RegisterKind kind, const LabelFields& fields);
 
+enum class LabelOutcome { Printed, MissingField, PrintFailed };
+
 // Formats AU1 of Entrata as a label, writes the text, prints that cell alone
 // on the default printer, then empties it and gives row 1 its height of 14
-// points back. False when a field is empty (the user has been told; nothing
-// changed) or the print failed (told as well).
-bool printProtocolLabel(PanelContext& context, QWidget* parent, store::layout::RegisterKind kind, const LabelFields& fields);
+// points back. A missing field (nothing changed) and a failed print are told
+// to the user.
+LabelOutcome printProtocolLabel(PanelContext& context, QWidget* parent, store::layout::RegisterKind kind, const LabelFields& fields);
 
 } // namespace quadrilo::printing

@@ -357,22 +357,11 @@ void ProtocolPanel::ListView1_ItemClick(const QModelIndex& index)
         return;
     m_insert->setEnabled(false);
     const RegisterListModel::RowTexts& texts = m_listModel.rowTexts(index.row());
-    // The stored texts are shown whole, even beyond what a user may type.
-    const auto setLine = [](QLineEdit* field, const QString& text) {
-        field->setMaxLength(std::max(field->maxLength(), static_cast<int>(text.size())));
-        field->setText(text);
-    };
-    setLine(m_number, texts[0]);
-    setLine(m_date, texts[1]);
-    m_correspondenceType->setEditText(texts[2]);
-    m_documentType->setEditText(texts[3]);
-    setLine(m_documentDate, texts[4]);
-    setLine(m_correspondent, texts[5]);
-    setLine(m_subject, texts[6]);
-    m_note->setPlainText(texts[7]);
-    setLine(m_attachments, texts[8]);
-    m_sector->setEditText(texts[9]);
-    m_assignee->setEditText(texts[10]);
+    // Columns A to K, in the order of the sheet.
+    QWidget* fields[] = {m_number,  m_date, m_correspondenceType, m_documentType, m_documentDate, m_correspondent,
+                         m_subject, m_note, m_attachments,        m_sector,       m_assignee};
+    for (size_t i = 0; i < std::size(fields); ++i)
+        showStoredText(fields[i], texts[i]);
 }
 
 void ProtocolPanel::Command17_Click()
@@ -381,8 +370,9 @@ void ProtocolPanel::Command17_Click()
     if (!kind)
         return;
     const ProtocolRecord fields = record();
-    const xls::DateSystem system = m_context.workbook().dateSystem();
-    if (const RecordProblem problem = checkFields(fields, system); problem == RecordProblem::MissingRequired) {
+    // Missing fields are told first, then a record not loaded, then the rest.
+    const RecordProblem problem = checkFields(fields, m_context.workbook().dateSystem());
+    if (problem == RecordProblem::MissingRequired) {
         reportProblem(problem, *kind);
         return;
     }
@@ -394,7 +384,7 @@ void ProtocolPanel::Command17_Click()
         m_date->setFocus();
         return;
     }
-    if (const RecordProblem problem = checkFields(fields, system); problem != RecordProblem::None) {
+    if (problem != RecordProblem::None) {
         reportProblem(problem, *kind);
         return;
     }

@@ -12,8 +12,6 @@ namespace col = store::layout::reg;
 
 namespace {
 
-constexpr int kLastRow = 65536;
-
 std::optional<store::Sheet> counterSheet(store::Workbook& workbook, RegisterKind kind)
 {
     return workbook.sheet(layout::registerCounter(kind).sheet);
@@ -76,12 +74,7 @@ void setCounter(store::Workbook& workbook, RegisterKind kind, long long number)
 
 std::optional<int> firstFreeRow(const store::Sheet& sheet)
 {
-    // The sheet's last used row bounds the walk: below it everything is empty.
-    const int last = std::min(sheet.lastUsedRow() + 1, kLastRow);
-    for (int row = 1; row <= last; ++row)
-        if (sheet.isEmpty(row, col::kNumber))
-            return row;
-    return std::nullopt;
+    return sheet.firstEmptyRow(col::kNumber);
 }
 
 RecordProblem checkFields(const ProtocolRecord& record, xls::DateSystem system)

@@ -14,10 +14,7 @@ void fillLookupList(store::Workbook& workbook, int column, QComboBox& control)
     if (!sheet)
         return;
     sheet->activate();
-    QStringList entries;
-    const int last = sheet->lastUsedRow();
-    for (int row = 1; row <= last && !sheet->isEmpty(row, column); ++row)
-        entries << sheet->text(row, column);
+    const QStringList entries = sheet->columnTextsDown(1, column);
 
     const QString shown = control.currentText();
     control.clear();
@@ -26,15 +23,6 @@ void fillLookupList(store::Workbook& workbook, int column, QComboBox& control)
         control.setEditText(shown);
     else
         control.setCurrentIndex(-1);
-}
-
-std::optional<int> firstEmptyRow(const store::Sheet& sheet, int column)
-{
-    const int last = std::min(sheet.lastUsedRow() + 1, xls::kMaxRows);
-    for (int row = 1; row <= last; ++row)
-        if (sheet.isEmpty(row, column))
-            return row;
-    return std::nullopt;
 }
 
 } // namespace quadrilo::settings

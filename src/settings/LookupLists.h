@@ -2,10 +2,7 @@
 
 // The five lookup lists of sheet Varie, columns A to E.
 
-#include "store/Sheet.h"
 #include "store/Workbook.h"
-
-#include <optional>
 
 class QComboBox;
 
@@ -16,9 +13,5 @@ namespace quadrilo::settings {
 // Sheet Varie is selected. An editable control keeps the text it shows; a
 // drop-down list is left with no entry chosen.
 void fillLookupList(store::Workbook& workbook, int column, QComboBox& control);
-
-// The first empty cell of the column from row 1 down, where a new value goes;
-// nullopt when the column is full.
-std::optional<int> firstEmptyRow(const store::Sheet& sheet, int column);
 
 } // namespace quadrilo::settings

@@ -142,7 +142,7 @@ void SettingsPanel::Command1_Click()
             return;
         }
         auto sheet = m_context.workbook().sheet(store::layout::kVarie);
-        const auto row = sheet ? firstEmptyRow(*sheet, column) : std::nullopt;
+        const auto row = sheet ? sheet->firstEmptyRow(column) : std::nullopt;
         if (!row) {
             m_context.dialogs.message(this, kProductName,
                                       QStringLiteral(" ERRORE- L'elenco è pieno: la colonna non ha più celle libere !"),

@@ -44,13 +44,6 @@ constexpr int kUserColumnTwips[6] = {400, 1500, 1500, 1500, 1000, 3000};
 
 const QString kWrongPassword = QStringLiteral("ERRORE: La Password  di Accesso è ERRATA");
 
-void setShownText(QLineEdit* field, const QString& text)
-{
-    // A stored text shows whole, even beyond what may be typed.
-    field->setMaxLength(std::max(field->maxLength(), static_cast<int>(text.size())));
-    field->setText(text);
-}
-
 } // namespace
 
 UsersPanel::UsersPanel(PanelContext& context, QWidget* parent)
@@ -121,7 +114,7 @@ void UsersPanel::showOwnerData()
     for (size_t i = 0; i < m_fields.size(); ++i) {
         const layout::CellLocation& cell = *kOwnerFields[i].cell;
         const auto sheet = m_context.workbook().sheet(cell.sheet);
-        setShownText(m_fields[i], sheet ? sheet->text(cell.row, cell.column) : QString());
+        showStoredText(m_fields[i], sheet ? sheet->text(cell.row, cell.column) : QString());
     }
 }
 
@@ -168,7 +161,7 @@ void UsersPanel::ListView2_ItemClick(QTreeWidgetItem* item)
         return;
     m_id->setText(item->text(0));
     for (int i = 0; i < 4; ++i)
-        setShownText(m_user[static_cast<size_t>(i)], item->text(i + 1));
+        showStoredText(m_user[static_cast<size_t>(i)], item->text(i + 1));
     m_addOrModify->setText(QStringLiteral("&Modifica"));
 }
 
@@ -225,9 +218,15 @@ void UsersPanel::Command7_Click()
                     id = std::max(id, static_cast<long long>(cell.number()));
             ++id;
         }
-        int row = 1;
-        while (row < xls::kMaxRows && !sheet->isEmpty(row, varie::kUserName))
-            ++row;
+        // The first row without a first name, an emptied one included.
+        const auto free = sheet->firstEmptyRow(varie::kUserName);
+        if (!free) {
+            m_context.dialogs.message(this, kProductName,
+                                      QStringLiteral(" ERRORE- L'elenco degli utenti è pieno: il foglio Varie non ha più righe libere !"),
+                                      MessageIcon::Stop);
+            return;
+        }
+        const int row = *free;
         sheet->setNumber(row, varie::kUserId, static_cast<double>(id));
         writeUser(row);
         sheet->setNumber(counter.row, counter.column, static_cast<double>(id + 1));

@@ -487,6 +487,25 @@ int Sheet::lastUsedRow() const
     return 0;
 }
 
+QStringList Sheet::columnTextsDown(int firstRow, int column) const
+{
+    QStringList texts;
+    const int last = lastUsedRow();
+    for (int row = firstRow; row <= last && !isEmpty(row, column); ++row)
+        texts << text(row, column);
+    return texts;
+}
+
+std::optional<int> Sheet::firstEmptyRow(int column) const
+{
+    // Below the last used row everything is empty.
+    const int last = std::min(lastUsedRow() + 1, xls::kMaxRows);
+    for (int row = 1; row <= last; ++row)
+        if (isEmpty(row, column))
+            return row;
+    return std::nullopt;
+}
+
 int Sheet::lastUsedColumn() const
 {
     int last = 0;

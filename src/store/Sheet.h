@@ -20,6 +20,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace quadrilo::store {
 
@@ -46,6 +47,8 @@ public:
     QString text(int row, int column) const;
     // Displayed texts of columns first..last of one row.
     QStringList rowTexts(int row, int firstColumn, int lastColumn) const;
+    // Displayed texts of the column from firstRow down to the first empty cell.
+    QStringList columnTextsDown(int firstRow, int column) const;
     bool isEmpty(int row, int column) const;
     // Number format of the cell, or of its column for a cell that has none.
     QString numberFormat(int row, int column) const;
@@ -83,6 +86,9 @@ public:
     int lastFilledRow(int column) const;
     // Last row / column holding a value, 0 when the sheet has none.
     int lastUsedRow() const;
+    // The first row, from row 1 down, whose cell in column is empty: where a
+    // new entry of a list goes. nullopt when every row of the sheet is filled.
+    std::optional<int> firstEmptyRow(int column) const;
     int lastUsedColumn() const;
     // Number of cells holding a value.
     int cellCount() const;

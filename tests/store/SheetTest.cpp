@@ -680,3 +680,22 @@ TEST(WorkbookSheets, SheetByNameInTheModel)
     EXPECT_EQ(model.internStyle(bold), 1);
     EXPECT_EQ(model.styles.size(), 2u);
 }
+
+TEST(SheetLists, TheRunDownAColumnAndItsFirstEmptyCell)
+{
+    OneSheet one;
+    Sheet& sheet = one.sheet;
+    EXPECT_EQ(sheet.firstEmptyRow(2), 1);
+    EXPECT_TRUE(sheet.columnTextsDown(1, 2).isEmpty());
+    sheet.setText(1, 2, s("Intestazione"));
+    sheet.setText(2, 2, s("ALFA"));
+    sheet.setNumber(3, 2, 7);
+    sheet.setText(5, 2, s("dopo il vuoto"));
+    sheet.setText(9, 4, s("altra colonna"));
+    EXPECT_EQ(sheet.columnTextsDown(1, 2), (QStringList{s("Intestazione"), s("ALFA"), s("7")}));
+    EXPECT_EQ(sheet.columnTextsDown(2, 2), (QStringList{s("ALFA"), s("7")}));
+    EXPECT_EQ(sheet.firstEmptyRow(2), 4) << "a gap is filled first";
+    EXPECT_EQ(sheet.firstEmptyRow(1), 1);
+    sheet.setText(4, 2, s("x"));
+    EXPECT_EQ(sheet.firstEmptyRow(2), 6);
+}

@@ -4,6 +4,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace quadrilo {
@@ -33,6 +34,18 @@ QPushButton* makeButton(const char* name, const QString& caption)
     auto* button = new QPushButton(caption);
     button->setObjectName(QString::fromLatin1(name));
     return button;
+}
+
+void showStoredText(QWidget* field, const QString& text)
+{
+    if (auto* line = qobject_cast<QLineEdit*>(field)) {
+        line->setMaxLength(std::max(line->maxLength(), static_cast<int>(text.size())));
+        line->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
+        combo->setEditText(text);
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(field)) {
+        box->setPlainText(text);
+    }
 }
 
 QLabel* addCaptionedField(QGridLayout* grid, int row, int column, const QString& caption, QWidget* field, int columnSpan)
