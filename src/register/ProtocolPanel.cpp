@@ -409,7 +409,7 @@ void ProtocolPanel::Command17_Click()
     if (!row) {
         // Told, not passed off as done.
         m_context.dialogs.message(this, kProductName,
-                                  QStringLiteral(" ERRORE: Il protocollo %1 non è più nel registro: nulla è stato modificato !")
+                                  QStringLiteral(" ERRORE: Il protocollo %1 non è nel registro: nulla è stato modificato !")
                                       .arg(fields.number),
                                   MessageIcon::Stop);
         giveBackInsert();

@@ -169,17 +169,9 @@ void SettingsPanel::Command9_Click()
         const int position = chosen->currentIndex();
         if (position < 0 || value.isEmpty())
             continue;
-        // The first entry is the header of the list: written over, it would
-        // come back at the next activation and the change be lost.
-        if (position == 0) {
-            m_context.dialogs.message(
-                this, kProductName,
-                QStringLiteral(" ERRORE: La prima voce è l'intestazione dell'elenco e non si può modificare !"),
-                MessageIcon::None);
-            return;
-        }
         if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi modificare il campo ? ")))
             return;
+        // Position 0 is the header of row 1, which the next activation writes back.
         if (auto sheet = m_context.workbook().sheet(store::layout::kVarie))
             sheet->setText(position + 1, column, value);
         m_context.dialogs.message(this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);

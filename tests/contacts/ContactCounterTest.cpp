@@ -67,6 +67,7 @@ TEST_F(ContactCounterTest, CambiaIdProgressivoLetsTheNextIdBeTyped)
     QApplication::sendEvent(idField(), &leave);
     EXPECT_EQ(counter(), CellValue::fromNumber(120));
     EXPECT_TRUE(idField()->isReadOnly());
+    expectSavedAsShown();
 }
 
 TEST_F(ContactCounterTest, LeavingTheIdFieldEmptyKeepsTheCounter)

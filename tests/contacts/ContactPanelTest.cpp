@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 using namespace quadrilo;
 using namespace quadrilo::testsupport;
@@ -84,7 +85,59 @@ TEST_F(ContactPanelTest, TheFirstContactTakesIdOneAndRowTwo)
     EXPECT_EQ(line("Text10")->text(), s("2"));
     EXPECT_TRUE(line("Text26")->text().isEmpty());
     EXPECT_EQ(chooser()->count(), 1);
-    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kCliente)->text(2, 2), s("ALFA SRL")) << "saved";
+    expectSavedAsShown();
+}
+
+TEST_F(ContactPanelTest, LeadingZerosSurviveSavingAndReopening)
+{
+    openWith({}, 1);
+    line("Text26")->setText(s("ROSSI MARIO"));
+    line("Text24")->setText(s("00184"));
+    line("Text21")->setText(s("0612345678"));
+    line("Text20")->setText(s("0698765432"));
+    QTest::keyClicks(line("Text19"), s("rssmra80a01h501u"));
+    line("Text11")->setText(s("01234567890"));
+    dialogs.answerYes();
+    click("Command70");
+    const std::pair<int, const char*> typed[] = {
+        {6, "00184"}, {9, "0612345678"}, {10, "0698765432"}, {13, "RSSMRA80A01H501U"}, {14, "01234567890"}};
+    for (const auto& [column, text] : typed)
+        EXPECT_EQ(cliente().value(2, column), CellValue::fromText(s(text))) << "column " << column;
+    expectSavedAsShown();
+
+    reopen();
+    trigger("MnContatti");
+    choose(0);
+    for (const auto& [field, text] : {std::pair{"Text24", "00184"}, std::pair{"Text21", "0612345678"},
+                                      std::pair{"Text20", "0698765432"}, std::pair{"Text19", "RSSMRA80A01H501U"},
+                                      std::pair{"Text11", "01234567890"}})
+        EXPECT_EQ(line(field)->text(), s(text)) << field;
+    for (const auto& [column, text] : typed)
+        EXPECT_EQ(cliente().value(2, column), CellValue::fromText(s(text))) << "reopened, column " << column;
+}
+
+TEST_F(ContactPanelTest, ThePickerOfAnEmptyAddressBookSaysSoAndStaysClosed)
+{
+    openWith({}, 1);
+    trigger("MenuClienti");
+    click("cmd14");
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0],
+              (RecordedBox{Kind::Message, s("Quadrilo"), s("ERRORE: Non c'è alcun Cliente inserito !"), MessageIcon::Information}));
+    EXPECT_TRUE(form->frame(8)->isHidden());
+
+    // Nuovo Contatto, the first contact, and the picker has it.
+    click("Command15");
+    EXPECT_FALSE(form->frame(3)->isHidden());
+    line("Text26")->setText(s("ALFA"));
+    dialogs.answerYes();
+    click("Command70");
+    trigger("MenuClienti");
+    dialogs.clear();
+    click("cmd14");
+    EXPECT_TRUE(dialogs.boxes().empty());
+    EXPECT_FALSE(form->frame(8)->isHidden());
+    EXPECT_EQ(child<QTreeWidget>(*form, "ListView3")->topLevelItem(0)->text(0), s("ALFA"));
 }
 
 TEST_F(ContactPanelTest, AnEmptyNameOrANoWritesNothing)
@@ -158,6 +211,7 @@ TEST_F(ContactPanelTest, ChoosingShowsTheRowOfThatPositionAndModifyWritesIt)
     EXPECT_EQ(cliente().text(4, 7), s("Napoli"));
     EXPECT_EQ(cliente().value(4, 1), CellValue::fromNumber(3));
     EXPECT_EQ(names(), s("ALFA,BETA,GAMMA NUOVA,BETA")) << "not sorted again";
+    expectSavedAsShown();
 
     // The second of two equal names is its own row.
     choose(3);
@@ -198,7 +252,7 @@ TEST_F(ContactPanelTest, DeletionFindsTheContactByItsId)
     EXPECT_EQ(names(), s("ALFA,GAMMA"));
     EXPECT_EQ(cliente().value(1, 256), CellValue::fromNumber(10));
     EXPECT_EQ(chooser()->count(), 2);
-    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kCliente)->text(3, 2), s("GAMMA")) << "saved";
+    expectSavedAsShown();
 
     line("Text26")->setText(s("DELTA"));
     dialogs.answerYes();

@@ -1,6 +1,6 @@
 // Runs the program offscreen on a new archive the way an office would: login,
-// one protocol in each register, exit. LibreOffice then reads the file
-// (entry_test.py).
+// protocols entered, one deleted and one changed, a contact, a lookup value
+// and a counter, exit. LibreOffice then reads the file (entry_test.py).
 //
 //   entry-sample DIR
 //
@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeView>
 
 #include <cstdio>
 
@@ -94,6 +95,17 @@ void enter(Form1& form, const char* menu, const QString& date, const QString& wh
     find<QPushButton>(form, "Command16")->click();
 }
 
+void loadRow(Form1& form, int row)
+{
+    auto* list = find<QTreeView>(form, "ListView1");
+    emit list->clicked(list->model()->index(row, 0));
+}
+
+void click(QObject& parent, const char* button)
+{
+    find<QPushButton>(parent, button)->click();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -132,7 +144,30 @@ int main(int argc, char** argv)
         return 1;
     enter(*form, "MenuClienti", QStringLiteral("7/12/2026"), QStringLiteral("ALFA SRL"), QStringLiteral("riga 1\nriga 2"),
           QStringLiteral("00184"));
+    enter(*form, "MenuClienti", QStringLiteral("8/12/2026"), QStringLiteral("GAMMA SNC"), QString(), QString());
+    loadRow(*form, 1);
+    click(*form, "Command19");
+    click(*form, "Command18");  // Protocolla is off after a deletion until Pulisci
     enter(*form, "MenuArchiviazione", QStringLiteral("07-12-2026"), QStringLiteral("BETA SPA"), QString(), QStringLiteral("2"));
+    loadRow(*form, 0);
+    find<QLineEdit>(*form, "Text5")->setText(QStringLiteral("Risposta modificata"));
+    click(*form, "Command17");
+
+    find<QAction>(*form, "MnContatti")->trigger();
+    find<QLineEdit>(*form, "Text26")->setText(QStringLiteral("ROSSI MARIO"));
+    find<QLineEdit>(*form, "Text24")->setText(QStringLiteral("00184"));
+    find<QLineEdit>(*form, "Text21")->setText(QStringLiteral("0612345678"));
+    find<QLineEdit>(*form, "Text19")->setText(QStringLiteral("RSSMRA80A01H501U"));
+    click(*form, "Command70");
+
+    find<QAction>(*form, "MnImpostazioni")->trigger();
+    auto* types = find<QComboBox>(*form, "Combo9");
+    types->setCurrentIndex(0);
+    emit types->activated(0);
+    find<QLineEdit>(*form, "Text34")->setText(QStringLiteral("Corriere"));
+    click(*form, "Command1");
+    find<QLineEdit>(*form, "Text27")->setText(QStringLiteral("41"));
+    click(*form, "Command14");
     find<QAction>(*form, "MenuEsci")->trigger();
     return ended ? 0 : 1;
 }

@@ -99,14 +99,20 @@ TEST_F(ProtocolModifyTest, ClickingARowLoadsItIntoTheFields)
     EXPECT_TRUE(dialogs.boxes().empty());
 }
 
-TEST_F(ProtocolModifyTest, ModifyingRewritesBToKKeepsAAndLAndSaves)
+TEST_F(ProtocolModifyTest, ModifyingRewritesAToKKeepsLAndSaves)
 {
     openWith("MenuClienti");
     clickRow(1);
     line("Text2")->setText(s("5/11/26"));
-    line("Text4")->setText(s("BETA NUOVA"));
+    combo("Combo1")->setEditText(s("Raccomandata"));
+    combo("Combo2")->setEditText(s("Fattura"));
     line("Text3")->clear();
+    line("Text4")->setText(s("BETA NUOVA"));
+    line("Text5")->setText(s("Oggetto nuovo"));
+    child<QPlainTextEdit>(*form, "Text6")->setPlainText(s("riga 1\nriga 2"));
+    line("Text70")->setText(s("03"));
     combo("Combo7")->setEditText(s("Protocollo"));
+    combo("Combo8")->setEditText(s("Bianchi"));
     dialogs.answerYes();
     click("Command17");
     ASSERT_EQ(dialogs.boxes().size(), 2u);
@@ -114,19 +120,30 @@ TEST_F(ProtocolModifyTest, ModifyingRewritesBToKKeepsAAndLAndSaves)
     EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Brenvaldo"), s("Protocollo  Modificato"), MessageIcon::Information}));
 
     auto sheet = this->sheet(layout::kEntrata);
-    EXPECT_EQ(sheet.value(3, 1), CellValue::fromNumber(2));
-    EXPECT_EQ(sheet.value(3, 2).date(), QDate(2026, 11, 5)) << "the date stays a date";
-    EXPECT_TRUE(sheet.isEmpty(3, 5));
-    EXPECT_EQ(sheet.text(3, 6), s("BETA NUOVA"));
-    EXPECT_EQ(sheet.text(3, 10), s("Protocollo"));
-    EXPECT_EQ(sheet.text(3, 12), s("E"));
+    const CellValue row3[] = {CellValue::fromNumber(2),
+                              sheet.value(3, 2),  // checked as a date below
+                              CellValue::fromText(s("Raccomandata")),
+                              CellValue::fromText(s("Fattura")),
+                              CellValue(),
+                              CellValue::fromText(s("BETA NUOVA")),
+                              CellValue::fromText(s("Oggetto nuovo")),
+                              CellValue::fromText(s("riga 1\nriga 2")),
+                              CellValue::fromText(s("03")),
+                              CellValue::fromText(s("Protocollo")),
+                              CellValue::fromText(s("Bianchi")),
+                              CellValue::fromText(s("E"))};
+    for (int column = 1; column <= 12; ++column)
+        EXPECT_EQ(sheet.value(3, column), row3[column - 1]) << "column " << column;
+    EXPECT_TRUE(sheet.value(3, 2).isDate()) << "the date stays a date";
+    EXPECT_EQ(sheet.value(3, 2).date(), QDate(2026, 11, 5));
     EXPECT_EQ(sheet.text(2, 6), s("ALFA")) << "the other records are untouched";
     EXPECT_EQ(sheet.text(4, 6), s("GAMMA"));
+    EXPECT_EQ(sheet.lastUsedRow(), 4);
     EXPECT_EQ(list()->model()->index(1, 5).data().toString(), s("BETA NUOVA"));
     EXPECT_EQ(list()->model()->index(1, 1).data().toString(), s("05/11/2026"));
     EXPECT_TRUE(button("Command16")->isEnabled());
     EXPECT_EQ(line("Text1")->text(), s("4"));
-    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kEntrata)->text(3, 6), s("BETA NUOVA"));
+    expectSavedAsShown();
 }
 
 TEST_F(ProtocolModifyTest, UscitaModificationIsTitledQuadrilo)
@@ -181,7 +198,7 @@ TEST_F(ProtocolModifyTest, AnsweringNoKeepsTheRecordAndOnlyUscitaGivesProtocolla
     EXPECT_EQ(sheet(layout::kUscita).text(2, 6), s("ALFA"));
 }
 
-TEST_F(ProtocolModifyTest, ARecordGoneMeanwhileIsReportedNotClaimedModified)
+TEST_F(ProtocolModifyTest, ARecordGoneMeanwhileIsReportedNotClaimedDone)
 {
     openWith("MenuClienti");
     clickRow(2);
@@ -189,8 +206,81 @@ TEST_F(ProtocolModifyTest, ARecordGoneMeanwhileIsReportedNotClaimedModified)
     dialogs.answerYes();
     click("Command17");
     ASSERT_EQ(dialogs.boxes().size(), 2u);
-    EXPECT_EQ(dialogs.boxes()[1].text, s(" ERRORE: Il protocollo 3 non è più nel registro: nulla è stato modificato !"));
+    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"),
+                                               s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato modificato !"),
+                                               MessageIcon::Stop}));
     EXPECT_TRUE(sheet(layout::kEntrata).isEmpty(4, 1));
+    EXPECT_FALSE(button("Command16")->isEnabled());
+
+    dialogs.clear();
+    dialogs.answerYes();
+    click("Command19");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"),
+                                               s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato eliminato !"),
+                                               MessageIcon::Stop}));
+    EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 3);
+    EXPECT_EQ(line("Text4")->text(), s("GAMMA")) << "the fields stay for another try";
+}
+
+TEST_F(ProtocolModifyTest, AnEmptyRegisterHasNothingToModify)
+{
+    for (const auto& [menu, enabledAfter] : {std::pair{"MenuClienti", false}, std::pair{"MenuArchiviazione", true}}) {
+        SCOPED_TRACE(menu);
+        TearDown();
+        dialogs.clear();
+        openWith(menu);
+        clickRow(0);
+        // Emptied in the spreadsheet window meanwhile.
+        auto register_ = sheet(std::string_view(menu) == "MenuClienti" ? layout::kEntrata : layout::kUscita);
+        for (int i = 0; i < 3; ++i)
+            register_.deleteRow(2);
+        dialogs.answerYes();
+        click("Command17");
+        ASSERT_EQ(dialogs.boxes().size(), 2u);
+        EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"), s(" ERRORE: Non ci sono protocolli registrati "),
+                                                   MessageIcon::Information}));
+        EXPECT_EQ(button("Command16")->isEnabled(), enabledAfter);
+        EXPECT_TRUE(register_.isEmpty(2, 1)) << "nothing written";
+    }
+}
+
+TEST_F(ProtocolModifyTest, ZeroSevenFindsSevenOnlyWhenDeleting)
+{
+    store::Workbook workbook = threeRecords();
+    addRecord(*workbook.sheet(layout::kEntrata), 5, 7, "DELTA", "E");
+    workbook.sheet(layout::kVarie)->setNumber(1, 256, 7);
+    open(workbook);
+    trigger("MenuClienti");
+    form->resize(1100, 900);
+    QApplication::processEvents();
+
+    // The modification compares texts: 7 finds 7, 07 does not.
+    clickRow(3);
+    EXPECT_EQ(line("Text1")->text(), s("7"));
+    line("Text5")->setText(s("Oggetto sette"));
+    dialogs.answerYes();
+    click("Command17");
+    EXPECT_EQ(dialogs.texts().last(), s("Protocollo  Modificato"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(5, 7), s("Oggetto sette"));
+
+    dialogs.clear();
+    clickRow(3);
+    line("Text1")->setText(s("07"));
+    line("Text5")->setText(s("Oggetto zero sette"));
+    dialogs.answerYes();
+    click("Command17");
+    EXPECT_EQ(dialogs.texts().last(), s(" ERRORE: Il protocollo 07 non è nel registro: nulla è stato modificato !"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(5, 7), s("Oggetto sette"));
+
+    // The deletion compares numbers: 07 finds 7.
+    dialogs.clear();
+    dialogs.answerYes();
+    click("Command19");
+    EXPECT_EQ(dialogs.texts().last(), s("Operazione eseguita"));
+    EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 4);
+    EXPECT_EQ(sheet(layout::kEntrata).text(4, 6), s("GAMMA"));
+    expectSavedAsShown();
 }
 
 TEST_F(ProtocolModifyTest, ADateThatIsNoDateIsRefusedOnModification)
@@ -221,7 +311,7 @@ TEST_F(ProtocolModifyTest, DeletingTheFirstRecordMovesTheOthersUpAndKeepsTheCoun
     EXPECT_EQ(this->sheet(layout::kVarie).value(1, 256), CellValue::fromNumber(3));
     EXPECT_EQ(line("Text1")->text(), s("4"));
     EXPECT_FALSE(button("Command16")->isEnabled()) << "stays off until Pulisci";
-    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kEntrata)->text(2, 6), s("BETA")) << "saved at once";
+    expectSavedAsShown();
 
     // The next entry takes the counter plus one, never the freed number.
     click("Command18");
@@ -231,6 +321,7 @@ TEST_F(ProtocolModifyTest, DeletingTheFirstRecordMovesTheOthersUpAndKeepsTheCoun
     dialogs.answerYes();
     click("Command16");
     EXPECT_EQ(this->sheet(layout::kEntrata).value(4, 1), CellValue::fromNumber(4));
+    EXPECT_EQ(this->sheet(layout::kVarie).value(1, 256), CellValue::fromNumber(4));
 }
 
 TEST_F(ProtocolModifyTest, DeletionNeedsALoadedRecord)
@@ -264,4 +355,6 @@ TEST_F(ProtocolModifyTest, UscitaDeletionIsTitledQuadriloWithABlank)
     ASSERT_EQ(dialogs.boxes().size(), 2u);
     EXPECT_EQ(dialogs.boxes()[1].title, s(" Quadrilo"));
     EXPECT_EQ(sheet(layout::kUscita).lastUsedRow(), 3);
+    EXPECT_EQ(sheet(layout::kUscita).text(3, 6), s("BETA"));
+    expectSavedAsShown();
 }

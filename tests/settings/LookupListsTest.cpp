@@ -7,6 +7,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <map>
+#include <string>
+
 using namespace quadrilo;
 using namespace quadrilo::testsupport;
 using quadrilo::store::CellValue;
@@ -144,7 +147,7 @@ TEST_F(LookupListsTest, ModifyingRewritesTheChosenRow)
     EXPECT_TRUE(line("Text34")->isEnabled()) << "open: enabled, normal colour, empty";
     EXPECT_TRUE(line("Text34")->styleSheet().isEmpty());
     EXPECT_TRUE(line("Text34")->text().isEmpty());
-    EXPECT_EQ(readArchive(workbookPath).sheet(layout::kVarie)->text(3, 1), s("Posta certificata")) << "saved";
+    expectSavedAsShown();
 
     dialogs.clear();
     choose("Combo9", 1);
@@ -155,14 +158,52 @@ TEST_F(LookupListsTest, ModifyingRewritesTheChosenRow)
     EXPECT_EQ(varie().text(2, 1), s("Posta"));
 }
 
-TEST_F(LookupListsTest, TheHeaderEntryIsNotModified)
+TEST_F(LookupListsTest, TheHeaderEntryComesBackAtTheNextActivation)
 {
     openWithTypes({s("Posta")});
     choose("Combo9", 0);
+    EXPECT_EQ(line("Text34")->text(), s("TipoCorrispondenza"));
     line("Text34")->setText(s("Tipi"));
+    dialogs.answerYes();
     click("Command9");
-    EXPECT_EQ(dialogs.texts(), QStringList{s(" ERRORE: La prima voce è l'intestazione dell'elenco e non si può modificare !")});
+    EXPECT_EQ(dialogs.texts(), (QStringList{s("Vuoi modificare il campo ? "), s("Operazione eseguita !")}));
+    EXPECT_EQ(varie().text(1, 1), s("Tipi"));
+    EXPECT_EQ(items(*combo("Combo9")), (QStringList{s("Tipi"), s("Posta")}));
+    expectSavedAsShown();
+
+    // The lists are read before the headers are written back: they show the
+    // header again from the activation after.
+    trigger("Norme");
+    returnFrom(*notes);
     EXPECT_EQ(varie().text(1, 1), s("TipoCorrispondenza"));
+    EXPECT_EQ(items(*combo("Combo9")), (QStringList{s("Tipi"), s("Posta")}));
+    trigger("Norme");
+    returnFrom(*notes);
+    EXPECT_EQ(items(*combo("Combo9")), (QStringList{s("TipoCorrispondenza"), s("Posta")}));
+    EXPECT_EQ(items(*combo("Combo1")), (QStringList{s("TipoCorrispondenza"), s("Posta")}));
+}
+
+TEST_F(LookupListsTest, ActivationsNeverRepeatAnEntryAndKeepTheTypedTexts)
+{
+    openWithTypes({s("Posta"), s("PEC")});
+    trigger("MenuClienti");
+    combo("Combo1")->setEditText(s("scritto a mano"));
+    combo("Combo7")->setCurrentIndex(0);
+    const char* const controls[] = {"Combo9", "Combo10", "Combo11", "Combo12", "Combo13",
+                                    "Combo1", "Combo2",  "Combo7",  "Combo8",  "Combo3"};
+    std::map<std::string, QStringList> first;
+    for (const char* name : controls)
+        first[name] = items(*combo(name));
+    for (int time = 0; time < 3; ++time) {
+        trigger("Norme");
+        returnFrom(*notes);
+    }
+    for (const char* name : controls)
+        EXPECT_EQ(items(*combo(name)), first[name]) << name;
+    EXPECT_EQ(items(*combo("Combo1")), (QStringList{s("TipoCorrispondenza"), s("Posta"), s("PEC")}));
+    EXPECT_EQ(items(*combo("Combo3")), (QStringList{s("TipoContatto"), s("Fornitore")}));
+    EXPECT_EQ(combo("Combo1")->currentText(), s("scritto a mano"));
+    EXPECT_EQ(combo("Combo7")->currentText(), s("Settore"));
 }
 
 TEST_F(LookupListsTest, PulisciAndEsciReopenTheLists)

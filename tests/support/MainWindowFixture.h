@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QEvent>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace quadrilo::testsupport {
@@ -26,6 +28,12 @@ protected:
         ASSERT_TRUE(folder.isValid());
         workbookPath = folder.filePath(QStringLiteral("Protocollo.xls"));
         writeArchive(workbook, workbookPath);
+        reopen();
+    }
+    // Closes the window and opens a new one over the file as it was saved.
+    void reopen()
+    {
+        TearDown();
         session = openArchive(workbookPath);
         ASSERT_NE(session, nullptr);
         notes = std::make_unique<Form4>();
@@ -59,6 +67,32 @@ protected:
     }
 
     store::Sheet sheet(const QString& name) { return *session->workbook().sheet(name); }
+
+    // The file on disk holds every cell as the window's workbook holds it:
+    // the last command saved all of its work.
+    void expectSavedAsShown()
+    {
+        store::Workbook saved = readArchive(workbookPath);
+        store::Workbook& shown = session->workbook();
+        ASSERT_EQ(saved.sheetCount(), shown.sheetCount());
+        int differences = 0;
+        for (int index = 0; index < shown.sheetCount() && differences < 5; ++index) {
+            const store::Sheet mine = *shown.sheetAt(index);
+            const store::Sheet onDisk = *saved.sheetAt(index);
+            EXPECT_EQ(onDisk.name(), mine.name());
+            const int rows = std::max(mine.lastUsedRow(), onDisk.lastUsedRow());
+            const int columns = std::max(mine.lastUsedColumn(), onDisk.lastUsedColumn());
+            for (int row = 1; row <= rows && differences < 5; ++row)
+                for (int column = 1; column <= columns; ++column)
+                    if (!(mine.value(row, column) == onDisk.value(row, column))) {
+                        ADD_FAILURE() << "not saved: " << mine.name().toStdString() << " row " << row << " column "
+                                      << column << ": " << testing::PrintToString(mine.value(row, column)) << " on disk "
+                                      << testing::PrintToString(onDisk.value(row, column));
+                        if (++differences == 5)
+                            break;
+                    }
+        }
+    }
 
     TempDir folder;
     QString workbookPath;
