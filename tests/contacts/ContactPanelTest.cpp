@@ -2,11 +2,13 @@
 
 #include "support/MainWindowFixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QApplication>
 #include <QTreeWidget>
 
 using namespace quadrilo;
@@ -138,6 +140,68 @@ TEST_F(ContactPanelTest, ThePickerOfAnEmptyAddressBookSaysSoAndStaysClosed)
     EXPECT_TRUE(dialogs.boxes().empty());
     EXPECT_FALSE(form->frame(8)->isHidden());
     EXPECT_EQ(child<QTreeWidget>(*form, "ListView3")->topLevelItem(0)->text(0), s("ALFA"));
+}
+
+TEST_F(ContactPanelTest, TheFieldsStandTopToBottomUnderTheirCaptions)
+{
+    openWith({}, 1);
+    form->resize(1100, 900);
+    QApplication::processEvents();
+    QWidget& panel = *form->frame(3);
+    const auto rect = [&](const char* name) { return rectIn(panel, *child<QWidget>(panel, name)); };
+
+    // Lines top to bottom; on each line, left to right.
+    const std::vector<std::vector<const char*>> lines = {
+        {"Command70", "Command10", "Command11", "Command73", "Command72", "Command12"},
+        {"Combo4", "Text18"},
+        {"Text26", "Combo3", "Text10"},
+        {"Text25", "Text24", "Text23", "Text22"},
+        {"Text21", "Text20", "Text15", "Text16"},
+        {"Text19", "Text11", "Text7"},
+        {"Text12"},
+        {"Text13"},
+    };
+    for (size_t line = 0; line < lines.size(); ++line) {
+        const QRect first = rect(lines[line][0]);
+        if (line > 0)
+            EXPECT_GE(first.top(), rect(lines[line - 1][0]).bottom()) << lines[line][0];
+        for (size_t i = 1; i < lines[line].size(); ++i) {
+            const QRect here = rect(lines[line][i]);
+            EXPECT_LT(std::abs(here.center().y() - first.center().y()), first.height()) << lines[line][i] << " on its line";
+            EXPECT_GT(here.left(), rect(lines[line][i - 1]).left()) << lines[line][i] << " right of " << lines[line][i - 1];
+        }
+    }
+    // The two check boxes, one above the other, at the right edge of the chooser's line.
+    EXPECT_GT(rect("Check7").top(), rect("Check6").top());
+    EXPECT_GE(rect("Check6").left(), rect("Text18").right());
+    EXPECT_LT(rect("Check7").bottom(), rectIn(panel, *captionOf(panel, line("Text26"))).bottom());
+
+    const std::pair<const char*, const char*> captions[] = {
+        {"Combo4", "Seleziona Contatto"}, {"Text18", "Data"}, {"Text26", "INSERISCI-Ragione Sociale/Cognome-Nome"},
+        {"Combo3", "Tipo Contatto"}, {"Text10", "ID Progressivo"}, {"Text25", "Indirizzo"}, {"Text24", "C.A.P."},
+        {"Text23", "Località"}, {"Text22", "(PR)"}, {"Text21", "Telefono"}, {"Text20", "Fax"}, {"Text15", "Cellullare"},
+        {"Text16", "E-Mail"}, {"Text19", "Codice Fiscale"}, {"Text11", "Partita IVA"},
+        {"Text7", "Referente/Legale Rappresentante"}, {"Text12", "Annotazioni"}};
+    for (const auto& [name, text] : captions) {
+        SCOPED_TRACE(name);
+        QLabel* caption = captionOf(panel, child<QWidget>(panel, name));
+        ASSERT_NE(caption, nullptr);
+        EXPECT_EQ(caption->text(), s(text));
+        const QRect above = rectIn(panel, *caption);
+        EXPECT_LE(above.bottom(), rect(name).top()) << "just above its field";
+        EXPECT_LT(rect(name).top() - above.bottom(), 2 * above.height());
+        EXPECT_LT(std::abs(above.left() - rect(name).left()), 8);
+    }
+    const char* const buttons[][2] = {{"Command70", "Inserisci "}, {"Command10", "&Modifica"}, {"Command11", "&Pulisci"},
+                                      {"Command73", "&Elimina"},   {"Command72", "&Stampa"},   {"Command12", "&Esci"}};
+    for (const auto& [name, text] : buttons)
+        EXPECT_EQ(child<QPushButton>(panel, name)->text(), s(text));
+    EXPECT_EQ(child<QCheckBox>(panel, "Check6")->text(), s("Azzera Contatore "));
+    EXPECT_EQ(child<QCheckBox>(panel, "Check7")->text(), s("Cambia IDProgressivo"));
+    EXPECT_EQ(line("Text26")->toolTip(),
+              s("Occorre Selezionare il Cliente , se non presente bisogna accedere alla Maschera Assegnazione Cliente"));
+    EXPECT_TRUE(line("Text10")->isReadOnly());
+    EXPECT_EQ(line("Text10")->alignment() & Qt::AlignHCenter, Qt::AlignHCenter);
 }
 
 TEST_F(ContactPanelTest, AnEmptyNameOrANoWritesNothing)

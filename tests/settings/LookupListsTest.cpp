@@ -2,7 +2,9 @@
 
 #include "support/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -58,6 +60,60 @@ protected:
 };
 
 } // namespace
+
+TEST_F(LookupListsTest, EachListIsALineOfCaptionSelectorAndEditBox)
+{
+    openWithTypes({});
+    form->resize(1100, 900);
+    QApplication::processEvents();
+    QWidget& panel = *form->frame(4);
+    const auto rect = [&](const char* name) { return rectIn(panel, *child<QWidget>(panel, name)); };
+    const auto label = [&](const char* text) -> QRect {
+        for (QLabel* found : panel.findChildren<QLabel*>())
+            if (found->text() == s(text))
+                return rectIn(panel, *found);
+        ADD_FAILURE() << "no caption " << text;
+        return {};
+    };
+    const auto sameLine = [](const QRect& a, const QRect& b) { return std::abs(a.center().y() - b.center().y()) < a.height(); };
+
+    const char* const lists[][3] = {{"Combo9", "Text34", "Tipo Corrispondenza"},
+                                    {"Combo10", "Text35", "Tipo Documento"},
+                                    {"Combo11", "Text36", "Settore di appartenenza"},
+                                    {"Combo12", "Text37", "Assegnata a :"},
+                                    {"Combo13", "Text38", "Tipo Contatto"}};
+    for (size_t i = 0; i < std::size(lists); ++i) {
+        const auto& [selector, editBox, caption] = lists[i];
+        SCOPED_TRACE(selector);
+        EXPECT_FALSE(combo(selector)->isEditable()) << "chosen, not typed";
+        EXPECT_TRUE(sameLine(rect(selector), rect(editBox)));
+        EXPECT_GT(rect(editBox).left(), rect(selector).right());
+        EXPECT_EQ(captionOf(panel, combo(selector))->text(), s(caption));
+        EXPECT_TRUE(sameLine(rect(selector), rectIn(panel, *captionOf(panel, combo(selector)))));
+        if (i > 0)
+            EXPECT_GT(rect(selector).top(), rect(lists[i - 1][0]).bottom());
+    }
+    EXPECT_LT(label("Sezione Protocollo").bottom(), rect("Combo9").top());
+    EXPECT_GT(label("Sezione Contatti").top(), rect("Combo12").bottom());
+    EXPECT_LT(label("Sezione Contatti").bottom(), rect("Combo13").top());
+    EXPECT_LE(label("Seleziona ").bottom(), rect("Combo9").top());
+    EXPECT_LT(std::abs(label("Seleziona ").left() - rect("Combo9").left()), 8);
+    EXPECT_LT(std::abs(label("Inserisci/Modifica").left() - rect("Text34").left()), 8);
+
+    // The buttons, in a block to the right of the lists.
+    EXPECT_TRUE(sameLine(rect("Command1"), rect("Combo9")));
+    EXPECT_TRUE(sameLine(rect("Command9"), rect("Combo9")));
+    EXPECT_TRUE(sameLine(rect("Command3"), rect("Combo11")));
+    EXPECT_TRUE(sameLine(rect("Command13"), rect("Combo11")));
+    EXPECT_TRUE(sameLine(rect("Command2"), label("Sezione Contatti")));
+    EXPECT_GT(rect("Command9").left(), rect("Command1").right());
+    for (const char* button : {"Command1", "Command9", "Command3", "Command13", "Command2"})
+        EXPECT_GT(rect(button).left(), rect("Text34").right()) << button;
+    const char* const captions[][2] = {
+        {"Command1", "Inserisci"}, {"Command9", "Modifica"}, {"Command3", "&Pulisci"}, {"Command13", "&Stampa"}, {"Command2", "&Esci"}};
+    for (const auto& [name, text] : captions)
+        EXPECT_EQ(child<QPushButton>(panel, name)->text(), s(text));
+}
 
 TEST_F(LookupListsTest, AHeaderOnlyListOffersTheHeader)
 {

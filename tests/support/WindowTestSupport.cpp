@@ -133,4 +133,17 @@ std::unique_ptr<store::WorkbookSession> openArchive(const QString& path)
     return std::move(*opened);
 }
 
+QLabel* captionOf(const QWidget& root, const QWidget* field)
+{
+    for (QLabel* label : root.findChildren<QLabel*>())
+        if (label->buddy() == field)
+            return label;
+    return nullptr;
+}
+
+QRect rectIn(const QWidget& ancestor, const QWidget& widget)
+{
+    return QRect(widget.mapTo(&ancestor, QPoint(0, 0)), widget.size());
+}
+
 } // namespace quadrilo::testsupport

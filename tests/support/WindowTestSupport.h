@@ -18,6 +18,9 @@
 #include <QTemporaryDir>
 #include <QWidget>
 
+#include <QLabel>
+#include <QRect>
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -157,5 +160,10 @@ T* child(const QObject& parent, const char* name)
         ADD_FAILURE() << "no control named " << name;
     return found;
 }
+
+// The label whose buddy is the field; nullptr when none.
+QLabel* captionOf(const QWidget& root, const QWidget* field);
+// Where a widget lies, in the coordinates of an ancestor.
+QRect rectIn(const QWidget& ancestor, const QWidget& widget);
 
 } // namespace quadrilo::testsupport
