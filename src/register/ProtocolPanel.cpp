@@ -178,9 +178,13 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     descending->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     descending->setAccessibleName(QStringLiteral("Ordina decrescente"));
     descending->setToolTip(descending->accessibleName());
-    row->addWidget(m_sortByName);
-    row->addWidget(ascending);
-    row->addWidget(descending);
+    // The sort box stands over its two buttons.
+    auto* sorting = new QGridLayout;
+    sorting->setContentsMargins(0, 0, 0, 0);
+    sorting->addWidget(m_sortByName, 0, 0, 1, 2);
+    sorting->addWidget(ascending, 1, 0);
+    sorting->addWidget(descending, 1, 1);
+    row->addLayout(sorting);
     connect(ascending, &QPushButton::clicked, this, &ProtocolPanel::Command24_Click);
     connect(descending, &QPushButton::clicked, this, &ProtocolPanel::Command26_Click);
 

@@ -4,6 +4,7 @@
 #include "register/ProtocolPanel.h"
 #include "support/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -55,6 +56,25 @@ store::Workbook unsorted(const QString& register_)
 }
 
 } // namespace
+
+TEST_F(SortAndCalendarTest, TwoPictureButtonsUnderTheBox)
+{
+    openDefault();
+    trigger("MenuClienti");
+    form->resize(1100, 900);
+    QApplication::processEvents();
+    QWidget& panel = *form->frame(1);
+    for (const char* name : {"Command24", "Command26"}) {
+        auto* button = child<QPushButton>(*form, name);
+        EXPECT_TRUE(button->text().isEmpty()) << name;
+        EXPECT_FALSE(button->icon().isNull()) << name;
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << name;
+        EXPECT_LE(rectIn(panel, *box("Check3")).bottom(), rectIn(panel, *button).top()) << name;
+    }
+    EXPECT_EQ(box("Check3")->text(), s("Ordina per Mittente/Destinatario"));
+    EXPECT_LT(rectIn(panel, *child<QPushButton>(*form, "Command24")).left(),
+              rectIn(panel, *child<QPushButton>(*form, "Command26")).left());
+}
 
 TEST_F(SortAndCalendarTest, ByNumberBothWaysKeepingTheHeader)
 {
