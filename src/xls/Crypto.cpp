@@ -330,6 +330,11 @@ Rc4BlockCipher::Rc4BlockCipher(Rc4Variant variant, std::span<const std::uint8_t>
     std::copy_n(secret.begin(), std::min(secret.size(), m_state->secret.size()), m_state->secret.begin());
 }
 
+Rc4BlockCipher Rc4BlockCipher::sibling() const
+{
+    return Rc4BlockCipher(m_state->variant, m_state->secret, m_state->keyBits);
+}
+
 Rc4BlockCipher::~Rc4BlockCipher() = default;
 Rc4BlockCipher::Rc4BlockCipher(Rc4BlockCipher&& other) noexcept = default;
 Rc4BlockCipher& Rc4BlockCipher::operator=(Rc4BlockCipher&& other) noexcept = default;

@@ -95,6 +95,9 @@ public:
     // XORs the key stream for stream offsets [streamOffset, streamOffset + data.size()).
     void apply(std::span<std::uint8_t> data, std::size_t streamOffset);
 
+    // A second cipher on the same key, for another part of the same stream.
+    Rc4BlockCipher sibling() const;
+
 private:
     struct State;   // Nettle's RC4 context and the key material, wiped on destruction
     std::unique_ptr<State> m_state;

@@ -12,7 +12,10 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <variant>
+#include <vector>
 
 namespace quadrilo::xls {
 
@@ -63,13 +66,13 @@ std::size_t plainPrefix(std::uint16_t type, std::size_t size)
 
 using StreamCipher = std::variant<crypto::XorArray, crypto::Rc4BlockCipher>;
 
-// Encrypts or decrypts in place every record that starts at or after `start`.
-// A record cut short by the end of the stream is handled as far as it goes.
-void transformRecords(std::vector<std::uint8_t>& stream, std::size_t start, StreamCipher& cipher, bool encrypt)
+// Encrypts or decrypts in place the records from `start` up to `end` (a
+// record boundary or the end of the stream). A record cut short by the end of
+// the stream is handled as far as it goes.
+void transformRange(std::span<std::uint8_t> all, std::size_t start, std::size_t end, StreamCipher& cipher, bool encrypt)
 {
-    const std::span<std::uint8_t> all(stream);
     std::size_t pos = start;
-    while (pos <= all.size() && all.size() - pos >= 4) {
+    while (pos < end && all.size() - pos >= 4) {
         ByteReader header(all.subspan(pos, 4));
         const std::uint16_t type = header.u16();
         const std::size_t size = header.u16();
@@ -91,6 +94,55 @@ void transformRecords(std::vector<std::uint8_t>& stream, std::size_t start, Stre
             break;
         pos = dataOffset + size;
     }
+}
+
+// Record boundaries that cut the records from `start` on into `parts` runs of
+// about equal length; the last one is the end of the stream.
+std::vector<std::size_t> splitRecords(std::span<const std::uint8_t> all, std::size_t start, std::size_t parts)
+{
+    std::vector<std::size_t> ends;
+    const std::size_t length = all.size() > start ? all.size() - start : 0;
+    std::size_t pos = start;
+    for (std::size_t part = 1; part < parts; ++part) {
+        const std::size_t target = start + length / parts * part;
+        while (pos < target && all.size() - pos >= 4)
+            pos += 4 + (std::size_t(all[pos + 2]) | std::size_t(all[pos + 3]) << 8);
+        ends.push_back(std::min(pos, all.size()));
+    }
+    ends.push_back(all.size());
+    return ends;
+}
+
+// Streams smaller than this are not worth a thread.
+constexpr std::size_t kParallelThreshold = 512 * 1024;
+
+// Encrypts or decrypts in place every record that starts at or after `start`.
+// RC4 is rekeyed at every 1 KiB block of the stream, so runs of records can
+// be handled at once by ciphers of their own, one per core.
+void transformRecords(std::vector<std::uint8_t>& stream, std::size_t start, StreamCipher& cipher, bool encrypt)
+{
+    const std::span<std::uint8_t> all(stream);
+    auto* rc4 = std::get_if<crypto::Rc4BlockCipher>(&cipher);
+    const std::size_t cores = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 4);
+    if (!rc4 || cores == 1 || stream.size() < kParallelThreshold) {
+        transformRange(all, start, all.size(), cipher, encrypt);
+        return;
+    }
+    const std::vector<std::size_t> ends = splitRecords(all, start, cores);
+    std::vector<StreamCipher> siblings;
+    siblings.reserve(ends.size() - 1);
+    for (std::size_t part = 1; part < ends.size(); ++part)
+        siblings.emplace_back(rc4->sibling());
+    std::vector<std::jthread> workers;
+    for (std::size_t part = 1; part < ends.size(); ++part) {
+        const auto run = [&, part] { transformRange(all, ends[part - 1], ends[part], siblings[part - 1], encrypt); };
+        try {
+            workers.emplace_back(run);
+        } catch (const std::system_error&) {
+            run();  // no thread to be had: this one does it
+        }
+    }
+    transformRange(all, start, ends[0], cipher, encrypt);
 }
 
 struct FilePass {

@@ -942,6 +942,44 @@ TEST(StreamEncryptor, CutRecordsAndPaddingAtTheEnd)
     }
 }
 
+TEST(StreamEncryptor, ALargeStreamIsEncryptedInPartsAsByOneCipher)
+{
+    const StreamEncryptor encryptor(kPassword, countingRandom(9));
+    Bytes plain = plainWorkbook(encryptor.filePassData()).stream;
+    // Records of every size up to the largest, so that parts start anywhere in a block.
+    for (std::size_t i = 0; plain.size() < 3 * 1024 * 1024; ++i) {
+        Bytes data((i * 977) % 8225);
+        for (std::size_t j = 0; j < data.size(); ++j)
+            data[j] = static_cast<std::uint8_t>(i + j * 31);
+        appendRecord(plain, i % 5 == 0 ? 0x003C : 0x00FD, data);
+    }
+    appendRecord(plain, 0x0204, Bytes(100, 0x55));
+    plain.resize(plain.size() - 60);  // the last record cut short
+
+    Bytes stream = plain;
+    ASSERT_TRUE(encryptor.encrypt(stream).ok());
+
+    // The same records through one cipher, front to back.
+    const Bytes& filePass = encryptor.filePassData();
+    crypto::Salt salt;
+    std::copy_n(filePass.begin() + 144, 16, salt.begin());
+    crypto::Rc4BlockCipher one(crypto::Rc4Variant::CryptoApi, crypto::cryptoApiBaseHash(salt, crypto::rc4PasswordBytes(kPassword)));
+    Bytes expected = plain;
+    for (std::size_t pos = kFilePassOffset + 4 + filePass.size(); pos + 4 <= expected.size();) {
+        const std::uint16_t type = expected[pos] | expected[pos + 1] << 8;
+        const std::size_t size = expected[pos + 2] | expected[pos + 3] << 8;
+        const std::size_t plainBytes = type == 0x00E1 || type == 0x0809 ? size : type == 0x0085 ? 4 : 0;
+        const std::size_t available = std::min(size, expected.size() - pos - 4);
+        if (plainBytes < available)
+            one.apply(std::span(expected).subspan(pos + 4 + plainBytes, available - plainBytes), pos + 4 + plainBytes);
+        pos += 4 + size;
+    }
+    EXPECT_TRUE(stream == expected);
+
+    ASSERT_TRUE(decryptWorkbookStream(stream, kFilePassOffset, {kPassword}).ok());
+    EXPECT_TRUE(stream == plain);
+}
+
 TEST(StreamEncryptor, RejectsStreamsWithoutItsFilePass)
 {
     const StreamEncryptor encryptor(kPassword, countingRandom(0));
