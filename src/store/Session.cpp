@@ -44,25 +44,47 @@ bool sameValue(const xls::Cell* a, const xls::Cell* b)
     }
 }
 
-// The written file must hold exactly the sheets and values of the model.
-std::optional<QString> compareContent(const xls::Workbook& expected, const xls::Workbook& actual)
+// A sheet read back from the written file must hold exactly the name and the
+// values of the model's sheet.
+std::optional<QString> compareSheet(const xls::Sheet& expected, const xls::Sheet& actual)
 {
-    if (expected.sheets.size() != actual.sheets.size())
-        return QStringLiteral("sheet count differs");
-    for (std::size_t s = 0; s < expected.sheets.size(); ++s) {
-        const auto& a = expected.sheets[s];
-        const auto& b = actual.sheets[s];
-        if (a.name != b.name)
-            return QStringLiteral("sheet name differs: ") + a.name;
-        const std::size_t rows = std::max(a.rows.size(), b.rows.size());
-        for (std::size_t r = 0; r < rows; ++r) {
-            const std::size_t ca = r < a.rows.size() ? a.rows[r].cells.size() : 0;
-            const std::size_t cb = r < b.rows.size() ? b.rows[r].cells.size() : 0;
-            for (std::size_t c = 0; c < std::max(ca, cb); ++c)
-                if (!sameValue(a.cellAt(int(r), int(c)), b.cellAt(int(r), int(c))))
-                    return QStringLiteral("cell differs in %1 at row %2, column %3").arg(a.name).arg(r + 1).arg(c + 1);
-        }
+    if (expected.name != actual.name)
+        return QStringLiteral("sheet name differs: ") + expected.name;
+    const std::size_t rows = std::max(expected.rows.size(), actual.rows.size());
+    for (std::size_t r = 0; r < rows; ++r) {
+        const std::size_t ca = r < expected.rows.size() ? expected.rows[r].cells.size() : 0;
+        const std::size_t cb = r < actual.rows.size() ? actual.rows[r].cells.size() : 0;
+        for (std::size_t c = 0; c < std::max(ca, cb); ++c)
+            if (!sameValue(expected.cellAt(int(r), int(c)), actual.cellAt(int(r), int(c))))
+                return QStringLiteral("cell differs in %1 at row %2, column %3").arg(expected.name).arg(r + 1).arg(c + 1);
     }
+    return std::nullopt;
+}
+
+// Reads the written file back and checks it against the model, one sheet at
+// a time: each sheet's cells are dropped once compared.
+std::optional<QString> checkWrittenFile(const xls::Workbook& workbook, const QString& path, const QString& password,
+                                        xls::Error& cause)
+{
+    std::optional<QString> difference;
+    xls::ReadOptions readOptions;
+    readOptions.password = password;
+    readOptions.requireEncryption = !password.isEmpty();
+    readOptions.sheetRead = [&](std::size_t index, xls::Sheet& sheet) {
+        if (!difference)
+            difference = index < workbook.sheets.size() ? compareSheet(workbook.sheets[index], sheet)
+                                                        : QStringLiteral("sheet count differs");
+        sheet.rows = {};
+    };
+    auto readBack = xls::readWorkbookFile(path, readOptions);
+    if (!readBack) {
+        cause = readBack.error();
+        return QStringLiteral("the written file cannot be read back: ") + QString::fromStdString(readBack.error().detail);
+    }
+    if (!difference && readBack->workbook.sheets.size() != workbook.sheets.size())
+        difference = QStringLiteral("sheet count differs");
+    if (difference)
+        return QStringLiteral("the written file differs: ") + *difference;
     return std::nullopt;
 }
 
@@ -123,16 +145,11 @@ xls::Result<xls::Done, SessionError> saveWorkbookFile(const xls::Workbook& workb
     }
     if (::close(fd) != 0)
         return fail(systemError());
+    *bytes = {};  // on disk now: freed before the file is read back
 
-    xls::ReadOptions readOptions;
-    readOptions.password = options.password;
-    readOptions.requireEncryption = !options.password.isEmpty();
-    auto readBack = xls::readWorkbookFile(temporary, readOptions);
-    if (!readBack)
-        return fail(QStringLiteral("the written file cannot be read back: ") + QString::fromStdString(readBack.error().detail),
-                    readBack.error());
-    if (auto difference = compareContent(workbook, readBack->workbook))
-        return fail(QStringLiteral("the written file differs: ") + *difference);
+    xls::Error cause;
+    if (auto problem = checkWrittenFile(workbook, temporary, options.password, cause))
+        return fail(*problem, std::move(cause));
 
     if (::rename(pattern.constData(), QFile::encodeName(path).constData()) != 0)
         return fail(systemError());

@@ -248,7 +248,10 @@ Error corrupt(std::string what, const Record& r) { return Error::make(ErrorCode:
 
 class WorkbookParser {
 public:
-    WorkbookParser(std::span<const std::uint8_t> stream, Workbook& out) : m_stream(stream), m_book(out) {}
+    WorkbookParser(std::span<const std::uint8_t> stream, Workbook& out, std::function<void(std::size_t, Sheet&)> sheetRead)
+        : m_stream(stream), m_book(out), m_sheetRead(std::move(sheetRead))
+    {
+    }
 
     Status parse()
     {
@@ -274,6 +277,8 @@ public:
             sheet.visibility = bs.visibility <= 2 ? static_cast<SheetVisibility>(bs.visibility) : SheetVisibility::Hidden;
             if (auto s = parseSheet(bs, sheet); !s)
                 return s;
+            if (m_sheetRead)
+                m_sheetRead(static_cast<std::size_t>(bs.modelIndex), sheet);
         }
         applyNames();
         m_book.activeSheet = 0;
@@ -947,6 +952,7 @@ private:
 
     std::span<const std::uint8_t> m_stream;
     Workbook& m_book;
+    std::function<void(std::size_t, Sheet&)> m_sheetRead;
     std::vector<Font> m_fonts;
     std::vector<std::pair<std::uint16_t, QString>> m_formats;
     std::vector<RawXf> m_xfs;
@@ -985,14 +991,10 @@ Result<std::optional<std::size_t>> findFilePass(std::span<const std::uint8_t> st
     return std::optional<std::size_t>();
 }
 
-} // namespace
-
-Result<ReadResult> readWorkbook(std::span<const std::uint8_t> fileBytes, const ReadOptions& options)
+// Decrypts and parses the Workbook stream of a container.
+Result<ReadResult> readContainer(ContainerContent& container, const ReadOptions& options)
 {
-    auto container = readCompoundFile(fileBytes);
-    if (!container)
-        return container.error();
-    std::vector<std::uint8_t>& stream = container->workbookStream;
+    std::vector<std::uint8_t>& stream = container.workbookStream;
 
     auto filePass = findFilePass(stream);
     if (!filePass)
@@ -1014,11 +1016,11 @@ Result<ReadResult> readWorkbook(std::span<const std::uint8_t> fileBytes, const R
         return Error::make(ErrorCode::NotEncrypted, "the workbook has no password");
     }
 
-    if (container->hasMacros)
+    if (container.hasMacros)
         result.workbook.dropped |= DroppedContent::Macros;
-    if (container->hasEmbeddedObjects)
+    if (container.hasEmbeddedObjects)
         result.workbook.dropped |= DroppedContent::Pictures;
-    WorkbookParser parser(stream, result.workbook);
+    WorkbookParser parser(stream, result.workbook, options.sheetRead);
     if (auto status = parser.parse(); !status)
         return status.error();
     if (result.workbook.sheets.empty())
@@ -1026,12 +1028,27 @@ Result<ReadResult> readWorkbook(std::span<const std::uint8_t> fileBytes, const R
     return result;
 }
 
+} // namespace
+
+Result<ReadResult> readWorkbook(std::span<const std::uint8_t> fileBytes, const ReadOptions& options)
+{
+    auto container = readCompoundFile(fileBytes);
+    if (!container)
+        return container.error();
+    return readContainer(*container, options);
+}
+
 Result<ReadResult> readWorkbookFile(const QString& path, const ReadOptions& options)
 {
-    auto bytes = readFileBytes(path);
-    if (!bytes)
-        return bytes.error();
-    return readWorkbook(*bytes, options);
+    auto container = [&]() -> Result<ContainerContent> {
+        auto bytes = readFileBytes(path);
+        if (!bytes)
+            return bytes.error();
+        return readCompoundFile(*bytes);
+    }();  // the file's bytes are freed before the parse
+    if (!container)
+        return container.error();
+    return readContainer(*container, options);
 }
 
 } // namespace quadrilo::xls

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <span>
 
 namespace quadrilo::xls {
@@ -16,6 +17,11 @@ namespace quadrilo::xls {
 struct ReadOptions {
     QString password;                 // tried first on an encrypted file
     bool requireEncryption = false;   // an unencrypted file is then NotEncrypted
+    // Called with each worksheet (its index in Workbook::sheets) as soon as
+    // its records are read, before the next one's. It may take or drop the
+    // sheet's rows: a reader that only checks the cells then holds one sheet's
+    // cells at a time.
+    std::function<void(std::size_t index, Sheet& sheet)> sheetRead;
 };
 
 struct ReadResult {

@@ -229,6 +229,33 @@ TEST(RoundTrip, RichWorkbookWithAndWithoutPassword)
     }
 }
 
+TEST(RoundTrip, EachSheetIsHandedOverAsSoonAsItIsRead)
+{
+    const xls::Workbook book = richWorkbook();
+    ASSERT_GE(book.sheets.size(), 2u);
+    auto file = xls::writeWorkbook(book, {});
+    ASSERT_TRUE(file) << file.error().detail;
+    const xls::Workbook expected = trimmed(book);
+    std::vector<std::size_t> seen;
+    xls::ReadOptions options;
+    options.sheetRead = [&](std::size_t index, xls::Sheet& sheet) {
+        ASSERT_LT(index, expected.sheets.size());
+        EXPECT_EQ(index, seen.size()) << "in order, each once";
+        EXPECT_EQ(sheet.name, expected.sheets[index].name);
+        EXPECT_EQ(sheet.rows, expected.sheets[index].rows) << "whole when handed over";
+        seen.push_back(index);
+        sheet.rows = {};
+    };
+    auto read = xls::readWorkbook(*file, options);
+    ASSERT_TRUE(read) << read.error().detail;
+    EXPECT_EQ(seen.size(), expected.sheets.size());
+    ASSERT_EQ(read->workbook.sheets.size(), expected.sheets.size());
+    for (std::size_t i = 0; i < expected.sheets.size(); ++i) {
+        EXPECT_TRUE(read->workbook.sheets[i].rows.empty()) << "dropped rows stay dropped";
+        EXPECT_EQ(read->workbook.sheets[i].pageSetup, expected.sheets[i].pageSetup) << "the rest is kept";
+    }
+}
+
 TEST(RoundTrip, SharedStringsBeyondOneRecord)
 {
     xls::Workbook book;
