@@ -69,9 +69,25 @@ protected:
         QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, rect.center());
     }
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
-    void openWith(const char* menu)
+    // Clicks the button, answers Sì to its question and gives the box that follows.
+    RecordedBox afterYes(const char* name)
     {
-        open(threeRecords());
+        dialogs.clear();
+        dialogs.answerYes();
+        click(name);
+        EXPECT_EQ(dialogs.boxes().size(), 2u);
+        return dialogs.boxes().size() == 2 ? dialogs.boxes()[1] : RecordedBox{};
+    }
+    // A new window for the next register of a loop.
+    void reopenWith(const char* menu)
+    {
+        TearDown();
+        dialogs.clear();
+        openWith(menu);
+    }
+    void openWith(const char* menu, const store::Workbook& workbook = threeRecords())
+    {
+        open(workbook);
         trigger(menu);
         form->resize(1100, 900);
         QApplication::processEvents();
@@ -160,9 +176,7 @@ TEST_F(ProtocolModifyTest, NothingLoadedOrMissingFieldsModifyNothing)
 {
     for (const char* menu : {"MenuClienti", "MenuArchiviazione"}) {
         SCOPED_TRACE(menu);
-        TearDown();
-        dialogs.clear();
-        openWith(menu);
+        reopenWith(menu);
         line("Text2")->setText(s("1/1/2026"));
         line("Text4")->setText(s("X"));
         line("Text5")->setText(s("Y"));
@@ -184,9 +198,7 @@ TEST_F(ProtocolModifyTest, AnsweringNoKeepsTheRecordAndOnlyUscitaGivesProtocolla
 {
     for (const auto& [menu, enabledAfter] : {std::pair{"MenuClienti", false}, std::pair{"MenuArchiviazione", true}}) {
         SCOPED_TRACE(menu);
-        TearDown();
-        dialogs.clear();
-        openWith(menu);
+        reopenWith(menu);
         clickRow(0);
         line("Text4")->setText(s("CAMBIATO"));
         dialogs.answerNo();
@@ -203,22 +215,15 @@ TEST_F(ProtocolModifyTest, ARecordGoneMeanwhileIsReportedNotClaimedDone)
     openWith("MenuClienti");
     clickRow(2);
     sheet(layout::kEntrata).deleteRow(4);  // removed behind the list's back
-    dialogs.answerYes();
-    click("Command17");
-    ASSERT_EQ(dialogs.boxes().size(), 2u);
-    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"),
-                                               s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato modificato !"),
-                                               MessageIcon::Stop}));
+    EXPECT_EQ(afterYes("Command17"), (RecordedBox{Kind::Message, s("Quadrilo"),
+                                                  s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato modificato !"),
+                                                  MessageIcon::Stop}));
     EXPECT_TRUE(sheet(layout::kEntrata).isEmpty(4, 1));
     EXPECT_FALSE(button("Command16")->isEnabled());
 
-    dialogs.clear();
-    dialogs.answerYes();
-    click("Command19");
-    ASSERT_EQ(dialogs.boxes().size(), 2u);
-    EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"),
-                                               s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato eliminato !"),
-                                               MessageIcon::Stop}));
+    EXPECT_EQ(afterYes("Command19"), (RecordedBox{Kind::Message, s("Quadrilo"),
+                                                  s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato eliminato !"),
+                                                  MessageIcon::Stop}));
     EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 3);
     EXPECT_EQ(line("Text4")->text(), s("GAMMA")) << "the fields stay for another try";
 }
@@ -227,19 +232,14 @@ TEST_F(ProtocolModifyTest, AnEmptyRegisterHasNothingToModify)
 {
     for (const auto& [menu, enabledAfter] : {std::pair{"MenuClienti", false}, std::pair{"MenuArchiviazione", true}}) {
         SCOPED_TRACE(menu);
-        TearDown();
-        dialogs.clear();
-        openWith(menu);
+        reopenWith(menu);
         clickRow(0);
         // Emptied in the spreadsheet window meanwhile.
         auto register_ = sheet(std::string_view(menu) == "MenuClienti" ? layout::kEntrata : layout::kUscita);
         for (int i = 0; i < 3; ++i)
             register_.deleteRow(2);
-        dialogs.answerYes();
-        click("Command17");
-        ASSERT_EQ(dialogs.boxes().size(), 2u);
-        EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, s("Quadrilo"), s(" ERRORE: Non ci sono protocolli registrati "),
-                                                   MessageIcon::Information}));
+        EXPECT_EQ(afterYes("Command17"),
+                  (RecordedBox{Kind::Message, s("Quadrilo"), s(" ERRORE: Non ci sono protocolli registrati "), MessageIcon::Information}));
         EXPECT_EQ(button("Command16")->isEnabled(), enabledAfter);
         EXPECT_TRUE(register_.isEmpty(2, 1)) << "nothing written";
     }
@@ -250,27 +250,21 @@ TEST_F(ProtocolModifyTest, ZeroSevenFindsSevenOnlyWhenDeleting)
     store::Workbook workbook = threeRecords();
     addRecord(*workbook.sheet(layout::kEntrata), 5, 7, "DELTA", "E");
     workbook.sheet(layout::kVarie)->setNumber(1, 256, 7);
-    open(workbook);
-    trigger("MenuClienti");
-    form->resize(1100, 900);
-    QApplication::processEvents();
+    openWith("MenuClienti", workbook);
 
     // The modification compares texts: 7 finds 7, 07 does not.
-    clickRow(3);
-    EXPECT_EQ(line("Text1")->text(), s("7"));
-    line("Text5")->setText(s("Oggetto sette"));
-    dialogs.answerYes();
-    click("Command17");
-    EXPECT_EQ(dialogs.texts().last(), s("Protocollo  Modificato"));
+    const auto modifyAs = [&](const char* number, const char* subject) {
+        dialogs.clear();
+        clickRow(3);
+        line("Text1")->setText(s(number));
+        line("Text5")->setText(s(subject));
+        dialogs.answerYes();
+        click("Command17");
+        return dialogs.texts().last();
+    };
+    EXPECT_EQ(modifyAs("7", "Oggetto sette"), s("Protocollo  Modificato"));
     EXPECT_EQ(sheet(layout::kEntrata).text(5, 7), s("Oggetto sette"));
-
-    dialogs.clear();
-    clickRow(3);
-    line("Text1")->setText(s("07"));
-    line("Text5")->setText(s("Oggetto zero sette"));
-    dialogs.answerYes();
-    click("Command17");
-    EXPECT_EQ(dialogs.texts().last(), s(" ERRORE: Il protocollo 07 non è nel registro: nulla è stato modificato !"));
+    EXPECT_EQ(modifyAs("07", "Oggetto zero sette"), s(" ERRORE: Il protocollo 07 non è nel registro: nulla è stato modificato !"));
     EXPECT_EQ(sheet(layout::kEntrata).text(5, 7), s("Oggetto sette"));
 
     // The deletion compares numbers: 07 finds 7.
