@@ -9,6 +9,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QGuiApplication>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -95,7 +97,7 @@ void PrinterWindow::Command1_Click()
         return;
     }
     applyListPageSetup(workbook, code, m_context.clock.now().date(), *zoom);
-    const bool printed = m_context.printers.print(printer, list.title, [&](QPagedPaintDevice& device) { printSheet(device, *sheet); });
+    const bool printed = printWithProgress(printer, list.title, *sheet);
     if (!printed) {
         dialogs.message(this, kProductName, QStringLiteral(" ERRORE: La stampa su %1 non è riuscita !").arg(printer), MessageIcon::Stop);
         return;
@@ -105,6 +107,27 @@ void PrinterWindow::Command1_Click()
     m_code->clear();
     hide();
     m_context.saveWorkbook();
+}
+
+bool PrinterWindow::printWithProgress(const QString& printer, const QString& title, const store::Sheet& sheet)
+{
+    // A whole register is hundreds of pages: the pages drawn are shown, and
+    // the cursor waits.
+    QProgressDialog progress(QStringLiteral("Stampa in corso: %1").arg(title), QString(), 0, 1, this);
+    progress.setWindowTitle(kProductName);
+    progress.setWindowModality(Qt::ApplicationModal);  // the sheet must not change while it is drawn
+    progress.setMinimumDuration(500);
+    progress.setAutoReset(false);
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool printed = m_context.printers.print(printer, title, [&](QPagedPaintDevice& device) {
+        printSheet(device, sheet, std::nullopt, [&](int drawn, int total) {
+            progress.setMaximum(total);
+            progress.setLabelText(QStringLiteral("Stampa in corso: %1\npagina %2 di %3").arg(title).arg(drawn).arg(total));
+            progress.setValue(drawn);
+        });
+    });
+    QGuiApplication::restoreOverrideCursor();
+    return printed;
 }
 
 } // namespace quadrilo::printing

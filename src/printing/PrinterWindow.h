@@ -12,6 +12,10 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 
+namespace quadrilo::store {
+class Sheet;
+}
+
 namespace quadrilo::printing {
 
 class PrinterWindow final : public QWidget {
@@ -28,6 +32,7 @@ protected:
 
 private:
     void Command1_Click();
+    bool printWithProgress(const QString& printer, const QString& title, const store::Sheet& sheet);
 
     PanelContext& m_context;
     QComboBox* m_printer = nullptr;  // Combo1

@@ -241,7 +241,8 @@ PrintPlan planPrint(const store::Sheet& sheet)
                      static_cast<int>(layout.rowPages.size())};
 }
 
-PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage)
+PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage,
+                     const PageProgress& progress)
 {
     const Layout layout = makeLayout(sheet);
     device.setPageLayout(pageLayout(sheet.pageSetup()));
@@ -249,6 +250,7 @@ PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::
     // Draw in points over the whole sheet of paper.
     painter.setWindow(0, 0, static_cast<int>(layout.paper.width()), static_cast<int>(layout.paper.height()));
     painter.setViewport(0, 0, device.width(), device.height());
+    const int total = onlyPage ? 1 : static_cast<int>(layout.rowPages.size() * layout.columnPages.size());
     int page = 0;
     int drawn = 0;
     for (const auto& columns : layout.columnPages)
@@ -260,6 +262,8 @@ PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::
                 device.newPage();
             drawPage(painter, sheet, layout, rows, columns);
             ++drawn;
+            if (progress)
+                progress(drawn, total);
         }
     painter.end();
     return PrintPlan{layout.scale, drawn, static_cast<int>(layout.rowPages.size())};

@@ -8,6 +8,7 @@
 
 #include <QPageLayout>
 
+#include <functional>
 #include <optional>
 
 class QPagedPaintDevice;
@@ -30,9 +31,12 @@ struct PrintPlan {
 };
 // How the sheet will be printed: its scale and the number of pages.
 PrintPlan planPrint(const store::Sheet& sheet);
+// Told after each page drawn: how many are drawn, out of how many.
+using PageProgress = std::function<void(int drawn, int total)>;
 // Draws every page on device, which must not be painted on yet; with
 // onlyPage, that page alone (1-based, down then across). Rows and columns of
 // the page setup's titles head every page.
-PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage = std::nullopt);
+PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage = std::nullopt,
+                     const PageProgress& progress = {});
 
 } // namespace quadrilo::printing

@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QPdfWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -117,6 +119,33 @@ TEST_F(ListPrintingTest, TheRegisterIsLaidOutAndPrinted)
     EXPECT_FALSE(m_window->isVisible()) << "hidden, kept for the next print";
     EXPECT_TRUE(child<QLineEdit>(*m_window, "Text1")->text().isEmpty());
     EXPECT_EQ(readArchive(workbookPath).sheet(layout::kEntrata)->pageSetup().scale, 90) << "the layout is saved";
+}
+
+TEST_F(ListPrintingTest, ALongListTellsItsPagesAsTheyAreDrawn)
+{
+    open(registerWorkbook(400));
+    openPrinter("Command8");
+    choosePrinter("Segreteria");
+    dialogs.answerInput(s("100"));
+    clickSeleziona();
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone";
+
+    const store::Sheet entrata = sheet(layout::kEntrata);
+    const printing::PrintPlan plan = printing::planPrint(entrata);
+    ASSERT_GT(plan.pages, 3);
+    const auto drawnPages = [&](std::optional<int> onlyPage) {
+        TempDir scratch;
+        QPdfWriter pdf(scratch.filePath(s("pagine.pdf")));
+        std::vector<std::pair<int, int>> told;
+        printing::printSheet(pdf, entrata, onlyPage, [&](int drawn, int total) { told.emplace_back(drawn, total); });
+        return told;
+    };
+    const auto every = drawnPages(std::nullopt);
+    ASSERT_EQ(every.size(), static_cast<std::size_t>(plan.pages));
+    for (int page = 1; page <= plan.pages; ++page)
+        EXPECT_EQ(every[static_cast<std::size_t>(page - 1)], std::pair(page, plan.pages));
+    EXPECT_EQ(drawnPages(2), (std::vector<std::pair<int, int>>{{1, 1}}));
 }
 
 TEST_F(ListPrintingTest, OnlyTheRunOfColumnAIsPrinted)
