@@ -8,6 +8,7 @@ packages=(
   libreoffice-calc-nogui python3-uno python3
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-liberation2 poppler-utils
+  cups-daemon cups-client
 )
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 export DEBIAN_FRONTEND=noninteractive

@@ -1,10 +1,13 @@
 // Runs the program offscreen on a new archive the way an office would: login,
 // protocols entered, one deleted and one changed, a contact, a lookup value
 // and a counter, exit. LibreOffice then reads the file (entry_test.py).
+// With --print-on, the Entrata list is also printed on that printer of the
+// system (tests/printing/cups_test.py).
 //
-//   entry-sample DIR
+//   entry-sample DIR [--print-on PRINTER]
 //
-// Every question is answered Sì; every box is printed on stdout.
+// Every question is answered Sì and every input box with its proposed text;
+// every box is printed on stdout.
 
 #include "app/Form1.h"
 #include "app/Form2.h"
@@ -15,12 +18,14 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeView>
 
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
@@ -34,10 +39,10 @@ public:
         print(title, text);
         return true;
     }
-    std::optional<QString> inputBox(QWidget*, const QString& title, const QString& text, const QString&) override
+    std::optional<QString> inputBox(QWidget*, const QString& title, const QString& text, const QString& proposed) override
     {
         print(title, text);
-        return std::nullopt;
+        return proposed;
     }
     QString openFileName(QWidget*, const QString& title, const QString&, const QString&) override
     {
@@ -95,23 +100,40 @@ void enter(Form1& form, const char* menu, const QString& date, const QString& wh
     find<QPushButton>(form, "Command16")->click();
 }
 
+void click(QObject& parent, const char* button)
+{
+    find<QPushButton>(parent, button)->click();
+}
+
+// The Entrata list, through the printer window, on printer.
+void printEntrataList(Form1& form, const QString& printer)
+{
+    find<QAction>(form, "MnCoopertina")->trigger();
+    click(form, "Command8");
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String("StampaP") && window->isVisible()) {
+            std::printf("[StampaP] %s\n", qPrintable(find<QLabel>(*window, "Label1")->text().replace(QLatin1String("\r\n"), QLatin1String(" "))));
+            find<QComboBox>(*window, "Combo1")->setEditText(printer);
+            click(*window, "Command1");
+            return;
+        }
+    std::fprintf(stderr, "entry-sample: no printer window\n");
+    std::exit(1);
+}
+
 void loadRow(Form1& form, int row)
 {
     auto* list = find<QTreeView>(form, "ListView1");
     emit list->clicked(list->model()->index(row, 0));
 }
 
-void click(QObject& parent, const char* button)
-{
-    find<QPushButton>(parent, button)->click();
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: entry-sample DIR\n");
+    const bool printing = argc == 4 && std::string_view(argv[2]) == "--print-on";
+    if (argc != 2 && !printing) {
+        std::fprintf(stderr, "usage: entry-sample DIR [--print-on PRINTER]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -131,7 +153,9 @@ int main(int argc, char** argv)
     AnswerYes dialogs;
     NoDesktop desktop;
     SystemClock clock;
-    NoPrinters printers;
+    NoPrinters noPrinters;
+    QtPrinters systemPrinters;
+    Printers& printers = printing ? static_cast<Printers&>(systemPrinters) : noPrinters;
     NoScanner scanner;
     bool ended = false;
     Form2 login(ProgramSetup{dialogs, desktop, clock, printers, scanner, folder, [&] { ended = true; }, {}});
@@ -168,6 +192,8 @@ int main(int argc, char** argv)
     click(*form, "Command1");
     find<QLineEdit>(*form, "Text27")->setText(QStringLiteral("41"));
     click(*form, "Command14");
+    if (printing)
+        printEntrataList(*form, QString::fromLocal8Bit(argv[3]));
     find<QAction>(*form, "MenuEsci")->trigger();
     return ended ? 0 : 1;
 }
