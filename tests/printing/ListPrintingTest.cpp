@@ -62,6 +62,15 @@ protected:
     }
     void choosePrinter(const char* name) { child<QComboBox>(*m_window, "Combo1")->setEditText(s(name)); }
     void clickSeleziona() { QTest::mouseClick(child<QPushButton>(*m_window, "Command1"), Qt::LeftButton); }
+    // The Entrata list of a register of that many records, on "Segreteria".
+    void printEntrata(int records, const char* zoom)
+    {
+        open(registerWorkbook(records));
+        openPrinter("Command8");
+        choosePrinter("Segreteria");
+        dialogs.answerInput(s(zoom));
+        clickSeleziona();
+    }
 
     QWidget* m_window = nullptr;
 };
@@ -84,11 +93,7 @@ TEST_F(ListPrintingTest, ThePrinterWindowListsThePrinters)
 
 TEST_F(ListPrintingTest, TheRegisterIsLaidOutAndPrinted)
 {
-    open(registerWorkbook(24));
-    openPrinter("Command8");
-    choosePrinter("Segreteria");
-    dialogs.answerInput(s("90"));
-    clickSeleziona();
+    printEntrata(24, "90");
     ASSERT_EQ(dialogs.boxes().size(), 1u);
     EXPECT_EQ(dialogs.boxes()[0],
               (RecordedBox{Kind::Input, s("Quadrilo"), s("Digita la percentuale di Zoom della Stampa 80-90-100.................."), MessageIcon::None}));
@@ -123,11 +128,7 @@ TEST_F(ListPrintingTest, TheRegisterIsLaidOutAndPrinted)
 
 TEST_F(ListPrintingTest, ALongListTellsItsPagesAsTheyAreDrawn)
 {
-    open(registerWorkbook(400));
-    openPrinter("Command8");
-    choosePrinter("Segreteria");
-    dialogs.answerInput(s("100"));
-    clickSeleziona();
+    printEntrata(400, "100");
     ASSERT_EQ(printers.jobs.size(), 1u);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the wait cursor is gone";
 
