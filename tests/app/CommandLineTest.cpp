@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "app/CommandLine.h"
 
 #include <QDir>
@@ -8,10 +9,7 @@ using namespace quadrilo;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 } // namespace
 

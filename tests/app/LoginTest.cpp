@@ -29,11 +29,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 constexpr int kLogin = layout::varie::kUserLogin;
 constexpr int kPassword = layout::varie::kUserPassword;
 constexpr int kAccess = layout::varie::kUserAccess;

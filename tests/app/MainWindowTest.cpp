@@ -23,11 +23,6 @@ namespace layout = quadrilo::store::layout;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 // Which of Frame1 to Frame8 are not hidden, as "1 6".
 QString shownFrames(const Form1& form)
 {

@@ -1,6 +1,7 @@
 // The Qt dialogs as the user meets them: titles kept as given, Italian
 // buttons, the answer of the button pressed.
 
+#include "support/TestSupport.h"
 #include "app/seams/QtDialogs.h"
 
 #include <QApplication>
@@ -18,10 +19,7 @@ using namespace quadrilo;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 struct SeenBox {
     QString title;

@@ -24,10 +24,7 @@ namespace xls = quadrilo::xls;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 const char* const kUsage =
     "Uso:\n"

@@ -13,11 +13,6 @@ namespace layout = quadrilo::store::layout;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 class ContactCounterTest : public MainWindowTest {
 protected:
     QLineEdit* idField() { return child<QLineEdit>(*form, "Text10"); }

@@ -19,11 +19,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 void addContact(store::Sheet sheet, int row, int id, const QString& name)
 {
     sheet.setNumber(row, 1, id);

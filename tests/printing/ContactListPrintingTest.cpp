@@ -14,11 +14,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 store::Workbook addressBook(int count)
 {
     store::Workbook workbook = makeArchive();

@@ -14,11 +14,6 @@ namespace layout = quadrilo::store::layout;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 class LabelPrintingTest : public MainWindowTest {
 protected:
     void fill(const char* date, const char* who, const char* sector, const char* assignee)

@@ -21,11 +21,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 store::Workbook registerWorkbook(int records)
 {
     store::Workbook workbook = makeArchive();

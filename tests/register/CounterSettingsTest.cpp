@@ -14,11 +14,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 class CounterSettingsTest : public MainWindowTest {
 protected:
     QLineEdit* line(const char* name) { return child<QLineEdit>(*form, name); }

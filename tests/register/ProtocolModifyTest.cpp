@@ -19,11 +19,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 void addRecord(store::Sheet sheet, int row, int number, const char* name, const char* marker)
 {
     sheet.setNumber(row, 1, number);

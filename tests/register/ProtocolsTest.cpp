@@ -15,10 +15,7 @@ namespace layout = quadrilo::store::layout;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 ProtocolRecord validRecord()
 {

@@ -18,10 +18,7 @@ using layout::RegisterKind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 QStringList headers(const QAbstractItemModel& model)
 {

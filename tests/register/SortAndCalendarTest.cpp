@@ -19,11 +19,6 @@ namespace layout = quadrilo::store::layout;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 void addRecord(store::Sheet sheet, int row, int number, const char* name)
 {
     sheet.setNumber(row, 1, number);

@@ -21,11 +21,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 class ScanTest : public MainWindowTest {
 protected:
     QWidget* topLevel(const char* name)

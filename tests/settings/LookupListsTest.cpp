@@ -20,11 +20,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 QStringList items(const QComboBox& combo)
 {
     QStringList list;

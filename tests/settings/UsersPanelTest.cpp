@@ -16,11 +16,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 const QString kWrong = s("ERRORE: La Password  di Accesso è ERRATA");
 
 // Users 1 mario, 2 lucia, 3 anna; the area password "area".

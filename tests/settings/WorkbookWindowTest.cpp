@@ -14,11 +14,6 @@ using Kind = RecordedBox::Kind;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 store::Workbook withHostPassword(const char* password)
 {
     store::Workbook workbook = makeArchive();

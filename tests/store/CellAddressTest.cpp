@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "store/CellAddress.h"
 
 #include <gtest/gtest.h>
@@ -6,10 +7,7 @@ using namespace quadrilo::store;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 } // namespace
 

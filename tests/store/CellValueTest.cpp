@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "store/CellValue.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,7 @@ using quadrilo::xls::CellError;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 } // namespace
 

@@ -24,10 +24,7 @@ using quadrilo::testsupport::readFileBytes;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 struct Fixture {
     const char* file;

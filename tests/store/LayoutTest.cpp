@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "store/CellListing.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
@@ -17,10 +18,7 @@ namespace xls = quadrilo::xls;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 // Column numbers by letter, so the tests read like the sheet.
 constexpr int col(const char* name)

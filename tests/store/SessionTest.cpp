@@ -27,10 +27,7 @@ using quadrilo::testsupport::writeFileBytes;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 const char* const kPassword = "Mora4715";
 

@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "store/Sheet.h"
 #include "store/Workbook.h"
 
@@ -10,10 +11,7 @@ namespace xls = quadrilo::xls;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 // A workbook with one empty sheet.
 struct OneSheet {

@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "store/Sheet.h"
 #include "store/Workbook.h"
 
@@ -15,10 +16,7 @@ namespace xls = quadrilo::xls;
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+using quadrilo::testsupport::s;
 
 struct SortFixture : ::testing::Test {
     Workbook book;

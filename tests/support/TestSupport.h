@@ -10,6 +10,12 @@
 
 namespace quadrilo::testsupport {
 
+// A text written in the source as UTF-8.
+inline QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
 // Path of a file below tests/fixtures, e.g. fixturePath("xls/xor-excel2002.xls").
 QString fixturePath(const QString& relativePath);
 

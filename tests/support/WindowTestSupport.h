@@ -11,6 +11,7 @@
 #include "store/CellValue.h"
 #include "store/Session.h"
 #include "store/Workbook.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QString>
