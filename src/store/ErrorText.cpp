@@ -1,9 +1,20 @@
 #include "store/ErrorText.h"
 
 #include <QDir>
+
+#include <cerrno>
 #include <QStringList>
 
 namespace quadrilo::store {
+namespace {
+
+QString reasonOf(const SessionError& error)
+{
+    return error.systemError != 0 ? systemErrorText(error.systemError) : error.detail;
+}
+
+} // namespace
+
 
 QString readErrorText(const xls::Error& error, const QString& path)
 {
@@ -27,6 +38,40 @@ QString readErrorText(const xls::Error& error, const QString& path)
     return QStringLiteral("Errore sconosciuto sul file %1.").arg(file);
 }
 
+QString systemErrorText(int error)
+{
+    switch (error) {
+    case EACCES: return QStringLiteral("permesso negato");
+    case EPERM: return QStringLiteral("operazione non permessa");
+    case ENOSPC: return QStringLiteral("spazio esaurito sul disco");
+    case EDQUOT: return QStringLiteral("quota disco superata");
+    case EROFS: return QStringLiteral("il disco è in sola lettura");
+    case ENOENT: return QStringLiteral("file o cartella inesistente");
+    case ENOTDIR: return QStringLiteral("un elemento del percorso non è una cartella");
+    case EISDIR: return QStringLiteral("al posto del file c'è una cartella");
+    case ENOTEMPTY: return QStringLiteral("la cartella non è vuota");
+    case EEXIST: return QStringLiteral("il file esiste già");
+    case EIO: return QStringLiteral("errore di lettura o scrittura sul disco");
+    case EBUSY: return QStringLiteral("il file è occupato");
+    case ETXTBSY: return QStringLiteral("il file è in uso");
+    case ENAMETOOLONG: return QStringLiteral("nome del file troppo lungo");
+    case ELOOP: return QStringLiteral("troppi collegamenti simbolici nel percorso");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("troppi file aperti");
+    case ENOMEM: return QStringLiteral("memoria insufficiente");
+    case EFBIG: return QStringLiteral("file troppo grande");
+    case EXDEV: return QStringLiteral("il file è su un altro disco");
+    case ENOLCK: return QStringLiteral("il blocco del file non è disponibile");
+    case EAGAIN: return QStringLiteral("risorsa temporaneamente non disponibile");
+    case EINTR: return QStringLiteral("operazione interrotta");
+    case ESTALE: return QStringLiteral("il file su disco di rete non è più valido");
+    case ENXIO:
+    case ENODEV: return QStringLiteral("dispositivo non disponibile");
+    case EINVAL: return QStringLiteral("operazione non valida");
+    }
+    return QStringLiteral("errore di sistema %1").arg(error);
+}
+
 QString sessionErrorText(const SessionError& error)
 {
     const QString file = QDir::toNativeSeparators(error.path);
@@ -35,10 +80,11 @@ QString sessionErrorText(const SessionError& error)
     case K::InUse: return QStringLiteral("Il file %1 è già aperto da un altro programma.").arg(file);
     case K::Missing: return QStringLiteral("Il file %1 non è stato trovato.").arg(file);
     case K::Unreadable: return readErrorText(error.cause, error.path);
-    case K::LockFailed: return QStringLiteral("Impossibile riservare il file %1: %2").arg(file, error.detail);
+    case K::ReadOnly: return QStringLiteral("Il file %1 è in sola lettura.").arg(file);
+    case K::LockFailed: return QStringLiteral("Impossibile riservare il file %1: %2.").arg(file, reasonOf(error));
     case K::SaveFailed:
-        return QStringLiteral("Il salvataggio del file %1 non è riuscito; il file precedente è rimasto intatto. Motivo: %2")
-            .arg(file, error.detail);
+        return QStringLiteral("Il salvataggio del file %1 non è riuscito; il file precedente è rimasto intatto. Motivo: %2.")
+            .arg(file, reasonOf(error));
     case K::BackupFailed:
         return QStringLiteral("Impossibile conservare una copia del file originale %1 in %2; il file non è stato salvato.")
             .arg(file, QDir::toNativeSeparators(error.detail));

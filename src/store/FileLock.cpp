@@ -6,7 +6,6 @@
 #include <QSysInfo>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -31,6 +30,22 @@ QByteArray readAll(int fd)
 
 bool isOurLockContent(const QByteArray& content) { return content.isEmpty() || content.startsWith(kOwnerTag + ','); }
 
+// "name,user,host,dd.MM.yyyy HH:mm,...;" as LibreOffice and we write it.
+LockHolder parseLockContent(const QByteArray& content)
+{
+    QByteArray line = content;
+    if (const qsizetype end = line.indexOf(';'); end >= 0)
+        line.truncate(end);
+    const QList<QByteArray> fields = line.split(',');
+    LockHolder holder;
+    const QString name = QString::fromUtf8(fields.value(0)).trimmed();
+    const QString user = QString::fromUtf8(fields.value(1)).trimmed();
+    holder.user = name.isEmpty() || name == QString::fromLatin1(kOwnerTag) ? user : name;
+    holder.host = QString::fromUtf8(fields.value(2)).trimmed();
+    holder.since = QString::fromUtf8(fields.value(3)).trimmed();
+    return holder;
+}
+
 // Another process holds a POSIX record lock on the workbook (LibreOffice does).
 bool workbookHasForeignLock(const QString& workbookPath)
 {
@@ -45,13 +60,17 @@ bool workbookHasForeignLock(const QString& workbookPath)
     return locked;
 }
 
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
 } // namespace
+
+QString realFilePath(const QString& path)
+{
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? QFileInfo(path).absoluteFilePath() : real;
+}
 
 FileLock::~FileLock() { release(); }
 
-FileLock::FileLock(FileLock&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)), m_error(std::move(other.m_error))
+FileLock::FileLock(FileLock&& other) noexcept : m_fd(other.m_fd), m_path(std::move(other.m_path)), m_error(other.m_error)
 {
     other.m_fd = -1;
 }
@@ -62,7 +81,7 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept
         release();
         m_fd = other.m_fd;
         m_path = std::move(other.m_path);
-        m_error = std::move(other.m_error);
+        m_error = other.m_error;
         other.m_fd = -1;
     }
     return *this;
@@ -70,57 +89,75 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept
 
 QString FileLock::lockFilePath(const QString& workbookPath)
 {
-    const QFileInfo info(workbookPath);
+    const QFileInfo info(realFilePath(workbookPath));
     return info.absolutePath() + QStringLiteral("/.~lock.") + info.fileName() + QLatin1Char('#');
 }
 
 bool FileLock::isInUse(const QString& workbookPath)
 {
-    if (workbookHasForeignLock(workbookPath))
-        return true;
-    const QString lockPath = lockFilePath(workbookPath);
-    const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool inUse;
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        inUse = true;   // held by a live process
-    else {
-        inUse = !isOurLockContent(readAll(fd));   // LibreOffice's, or someone else's
-        flock(fd, LOCK_UN);
-    }
-    ::close(fd);
-    return inUse;
+    return holder(workbookPath).state != LockHolder::State::Free;
 }
 
-FileLock::Outcome FileLock::acquire(const QString& workbookPath)
+LockHolder FileLock::holder(const QString& workbookPath)
+{
+    const QString real = realFilePath(workbookPath);
+    const bool lockedFile = workbookHasForeignLock(real);
+    const int fd = ::open(QFile::encodeName(lockFilePath(real)).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        LockHolder none;
+        if (lockedFile)
+            none.state = LockHolder::State::Held;
+        return none;
+    }
+    const QByteArray content = readAll(fd);
+    LockHolder found = parseLockContent(content);
+    if (lockedFile || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        found.state = LockHolder::State::Held;   // a live process holds it
+    } else {
+        flock(fd, LOCK_UN);
+        if (isOurLockContent(content))
+            found.state = LockHolder::State::Free;   // ours, its process gone
+        else if (found.host == QSysInfo::machineHostName())
+            found.state = LockHolder::State::Stale;  // nothing of this machine holds it
+        else
+            found.state = LockHolder::State::Held;   // another computer's: cannot be told
+    }
+    ::close(fd);
+    return found;
+}
+
+FileLock::Outcome FileLock::acquire(const QString& workbookPath, bool takeOverStale)
 {
     release();
-    if (workbookHasForeignLock(workbookPath))
+    const QString real = realFilePath(workbookPath);
+    if (workbookHasForeignLock(real))
         return Outcome::InUse;
-    const QString lockPath = lockFilePath(workbookPath);
+    const QString lockPath = lockFilePath(real);
     const int fd = ::open(QFile::encodeName(lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        m_error = systemError();
+        m_error = errno;
         return Outcome::Failed;
     }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const bool busy = errno == EWOULDBLOCK;
-        m_error = systemError();
+        m_error = errno;
         ::close(fd);
         return busy ? Outcome::InUse : Outcome::Failed;
     }
-    if (!isOurLockContent(readAll(fd))) {
+    const QByteArray content = readAll(fd);
+    const bool takeable = isOurLockContent(content)
+        || (takeOverStale && parseLockContent(content).host == QSysInfo::machineHostName());
+    if (!takeable) {
         ::close(fd);
         return Outcome::InUse;
     }
     // Same fields as LibreOffice's lock files: name, user, host, time, then our pid.
-    const QByteArray content = kOwnerTag + ',' + qgetenv("USER") + ',' + QSysInfo::machineHostName().toUtf8() + ','
+    const QByteArray written = kOwnerTag + ',' + qgetenv("USER") + ',' + QSysInfo::machineHostName().toUtf8() + ','
         + QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toUtf8() + ','
         + QByteArray::number(static_cast<qint64>(getpid())) + ';';
     if (ftruncate(fd, 0) != 0 || lseek(fd, 0, SEEK_SET) < 0
-        || ::write(fd, content.constData(), static_cast<size_t>(content.size())) != content.size()) {
-        m_error = systemError();
+        || ::write(fd, written.constData(), static_cast<size_t>(written.size())) != written.size()) {
+        m_error = errno;
         ::close(fd);
         return Outcome::Failed;
     }

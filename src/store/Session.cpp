@@ -1,5 +1,6 @@
 #include "store/Session.h"
 
+#include "xls/CompoundFile.h"
 #include "xls/Reader.h"
 #include "xls/Writer.h"
 
@@ -8,16 +9,14 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace quadrilo::store {
 namespace {
-
-QString systemError() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
 SessionError makeError(SessionError::Kind kind, const QString& path, QString detail = {}, xls::Error cause = {})
 {
@@ -27,6 +26,19 @@ SessionError makeError(SessionError::Kind kind, const QString& path, QString det
     e.detail = std::move(detail);
     e.cause = std::move(cause);
     return e;
+}
+
+SessionError systemFailure(SessionError::Kind kind, const QString& path, int error)
+{
+    SessionError e = makeError(kind, path);
+    e.systemError = error;
+    return e;
+}
+
+const xls::Style& styleOf(const xls::Workbook& book, const xls::Cell* cell)
+{
+    const std::size_t index = cell ? cell->style : 0;
+    return index < book.styles.size() ? book.styles[index] : book.styles.front();
 }
 
 bool sameValue(const xls::Cell* a, const xls::Cell* b)
@@ -44,49 +56,68 @@ bool sameValue(const xls::Cell* a, const xls::Cell* b)
     }
 }
 
-// A sheet read back from the written file must hold exactly the name and the
-// values of the model's sheet.
-std::optional<QString> compareSheet(const xls::Sheet& expected, const xls::Sheet& actual)
+// A sheet read back from the written file must hold exactly the name, the
+// values and the styles (number formats among them) of the model's sheet.
+std::optional<QString> compareSheet(const xls::Workbook& expectedBook, const xls::Sheet& expected,
+                                    const xls::Workbook& actualBook, const xls::Sheet& actual)
 {
     if (expected.name != actual.name)
-        return QStringLiteral("sheet name differs: ") + expected.name;
+        return QStringLiteral("il nome del foglio %1 è diverso").arg(expected.name);
     const std::size_t rows = std::max(expected.rows.size(), actual.rows.size());
     for (std::size_t r = 0; r < rows; ++r) {
         const std::size_t ca = r < expected.rows.size() ? expected.rows[r].cells.size() : 0;
         const std::size_t cb = r < actual.rows.size() ? actual.rows[r].cells.size() : 0;
-        for (std::size_t c = 0; c < std::max(ca, cb); ++c)
-            if (!sameValue(expected.cellAt(int(r), int(c)), actual.cellAt(int(r), int(c))))
-                return QStringLiteral("cell differs in %1 at row %2, column %3").arg(expected.name).arg(r + 1).arg(c + 1);
+        for (std::size_t c = 0; c < std::max(ca, cb); ++c) {
+            const xls::Cell* a = expected.cellAt(int(r), int(c));
+            const xls::Cell* b = actual.cellAt(int(r), int(c));
+            if (!sameValue(a, b) || !(styleOf(expectedBook, a) == styleOf(actualBook, b)))
+                return QStringLiteral("la cella del foglio %1, riga %2, colonna %3 è diversa").arg(expected.name).arg(r + 1).arg(c + 1);
+        }
     }
     return std::nullopt;
 }
 
-// Reads the written file back and checks it against the model, one sheet at
-// a time: each sheet's cells are dropped once compared.
-std::optional<QString> checkWrittenFile(const xls::Workbook& workbook, const QString& path, const QString& password,
-                                        xls::Error& cause)
+} // namespace
+
+// Reads the written file back: its bytes must be those meant (they are
+// dropped once compared), and its sheets, parsed one at a time and dropped
+// once compared, must hold what the model holds.
+std::optional<QString> detail::checkWrittenFile(const xls::Workbook& workbook, std::vector<std::uint8_t>& meant, const QString& path,
+                                        const QString& password, xls::Error& cause)
 {
+    auto onDisk = xls::readFileBytes(path);
+    if (!onDisk) {
+        cause = onDisk.error();
+        return QStringLiteral("il file scritto non si può rileggere");
+    }
+    const bool identical = *onDisk == meant;
+    meant = {};
+    if (!identical)
+        return QStringLiteral("il file scritto sul disco non corrisponde a quanto doveva essere scritto");
+
     std::optional<QString> difference;
     xls::ReadOptions readOptions;
     readOptions.password = password;
     readOptions.requireEncryption = !password.isEmpty();
-    readOptions.sheetRead = [&](std::size_t index, xls::Sheet& sheet) {
+    readOptions.sheetRead = [&](std::size_t index, xls::Sheet& sheet, const xls::Workbook& book) {
         if (!difference)
-            difference = index < workbook.sheets.size() ? compareSheet(workbook.sheets[index], sheet)
-                                                        : QStringLiteral("sheet count differs");
+            difference = index < workbook.sheets.size() ? compareSheet(workbook, workbook.sheets[index], book, sheet)
+                                                        : QStringLiteral("il numero dei fogli è diverso");
         sheet.rows = {};
     };
-    auto readBack = xls::readWorkbookFile(path, readOptions);
+    auto readBack = xls::readWorkbook(*onDisk, readOptions);
     if (!readBack) {
         cause = readBack.error();
-        return QStringLiteral("the written file cannot be read back: ") + QString::fromStdString(readBack.error().detail);
+        return QStringLiteral("il file scritto non si può rileggere (%1)").arg(QString::fromUtf8(xls::errorCodeName(readBack.error().code)));
     }
     if (!difference && readBack->workbook.sheets.size() != workbook.sheets.size())
-        difference = QStringLiteral("sheet count differs");
+        difference = QStringLiteral("il numero dei fogli è diverso");
     if (difference)
-        return QStringLiteral("the written file differs: ") + *difference;
+        return QStringLiteral("il file scritto non corrisponde ai dati: ") + *difference;
     return std::nullopt;
 }
+
+namespace {
 
 bool writeAll(int fd, const std::vector<std::uint8_t>& bytes)
 {
@@ -112,6 +143,35 @@ void syncDirectory(const QString& directory)
     }
 }
 
+// The temporary files of a save ("." + name + "." + six characters) that a
+// save cut off left beside the workbook.
+void removeSaveLeftovers(const QString& workbookPath)
+{
+    const QFileInfo workbook(workbookPath);
+    const QString prefix = QLatin1Char('.') + workbook.fileName() + QLatin1Char('.');
+    const QDir folder = workbook.absoluteDir();
+    const QStringList names = folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        const QString suffix = name.mid(prefix.size());
+        const bool fromSave = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+            return c.isLetterOrNumber() && c.unicode() < 128;
+        });
+        if (fromSave && !QFileInfo(folder.filePath(name)).isSymLink())
+            QFile::remove(folder.filePath(name));
+    }
+}
+
+// Without any write permission, or not writable by us: saving would replace
+// a file its owner protected.
+bool isReadOnlyFile(const QString& path)
+{
+    struct stat info {};
+    const QByteArray name = QFile::encodeName(path);
+    if (::stat(name.constData(), &info) != 0)
+        return false;
+    return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name.constData(), W_OK) != 0;
+}
+
 } // namespace
 
 xls::Result<xls::Done, SessionError> saveWorkbookFile(const xls::Workbook& workbook, const QString& path, const SessionOptions& options)
@@ -122,37 +182,36 @@ xls::Result<xls::Done, SessionError> saveWorkbookFile(const xls::Workbook& workb
     writeOptions.random = options.random;
     auto bytes = xls::writeWorkbook(workbook, writeOptions);
     if (!bytes)
-        return makeError(Kind::SaveFailed, path, QString::fromStdString(bytes.error().detail), bytes.error());
+        return makeError(Kind::SaveFailed, path, QStringLiteral("il contenuto non si può scrivere nel formato .xls"), bytes.error());
 
-    const QFileInfo target(path);
+    const QFileInfo target(realFilePath(path));
     const QString directory = target.absolutePath();
     QByteArray pattern = QFile::encodeName(directory + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = mkstemp(pattern.data());
     if (fd < 0)
-        return makeError(Kind::SaveFailed, path, systemError());
+        return systemFailure(Kind::SaveFailed, path, errno);
     const QString temporary = QFile::decodeName(pattern);
-    auto fail = [&](QString detail, xls::Error cause = {}) {
+    auto fail = [&](SessionError error) {
         ::unlink(pattern.constData());
-        return makeError(Kind::SaveFailed, path, std::move(detail), std::move(cause));
+        return error;
     };
 
     struct stat existing {};
-    const mode_t mode = ::stat(QFile::encodeName(path).constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    const mode_t mode = ::stat(QFile::encodeName(target.filePath()).constData(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
     if (fchmod(fd, mode) != 0 || !writeAll(fd, *bytes) || fsync(fd) != 0) {
-        const QString reason = systemError();
+        const int error = errno;
         ::close(fd);
-        return fail(reason);
+        return fail(systemFailure(Kind::SaveFailed, path, error));
     }
     if (::close(fd) != 0)
-        return fail(systemError());
-    *bytes = {};  // on disk now: freed before the file is read back
+        return fail(systemFailure(Kind::SaveFailed, path, errno));
 
     xls::Error cause;
-    if (auto problem = checkWrittenFile(workbook, temporary, options.password, cause))
-        return fail(*problem, std::move(cause));
+    if (auto problem = detail::checkWrittenFile(workbook, *bytes, temporary, options.password, cause))
+        return fail(makeError(Kind::SaveFailed, path, *problem, std::move(cause)));
 
-    if (::rename(pattern.constData(), QFile::encodeName(path).constData()) != 0)
-        return fail(systemError());
+    if (::rename(pattern.constData(), QFile::encodeName(target.filePath()).constData()) != 0)
+        return fail(systemFailure(Kind::SaveFailed, path, errno));
     syncDirectory(directory);
     return xls::Done{};
 }
@@ -178,22 +237,26 @@ xls::Result<std::unique_ptr<WorkbookSession>, SessionError> WorkbookSession::ope
     using Kind = SessionError::Kind;
     if (!verifyFile(path))
         return makeError(Kind::Missing, path);
+    const QString real = realFilePath(path);
+    if (isReadOnlyFile(real))
+        return makeError(Kind::ReadOnly, path);
     FileLock lock;
-    switch (lock.acquire(path)) {
+    switch (lock.acquire(real, options.takeOverStaleLock)) {
     case FileLock::Outcome::Acquired: break;
     case FileLock::Outcome::InUse: return makeError(Kind::InUse, path);
-    case FileLock::Outcome::Failed: return makeError(Kind::LockFailed, path, lock.errorString());
+    case FileLock::Outcome::Failed: return systemFailure(Kind::LockFailed, path, lock.systemError());
     }
+    removeSaveLeftovers(real);
     xls::ReadOptions readOptions;
     readOptions.password = options.password;
-    auto read = xls::readWorkbookFile(path, readOptions);
+    auto read = xls::readWorkbookFile(real, readOptions);
     if (!read) {
         const auto kind = read.error().code == xls::ErrorCode::Io ? Kind::Missing : Kind::Unreadable;
-        return makeError(kind, path, QString::fromStdString(read.error().detail), read.error());
+        return makeError(kind, path, {}, read.error());
     }
     const xls::DroppedContent dropped = read->workbook.dropped;
     Workbook workbook(std::move(read->workbook));
-    return std::unique_ptr<WorkbookSession>(new WorkbookSession(path, options, std::move(lock), std::move(workbook), dropped));
+    return std::unique_ptr<WorkbookSession>(new WorkbookSession(real, options, std::move(lock), std::move(workbook), dropped));
 }
 
 xls::Result<QString, SessionError> WorkbookSession::keepOriginal()

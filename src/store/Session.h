@@ -10,7 +10,10 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace quadrilo::store {
 
@@ -18,6 +21,7 @@ struct SessionError {
     enum class Kind {
         InUse,        // another program holds the workbook
         Missing,      // no such file, or it cannot be read
+        ReadOnly,     // the file may not be written: nothing was touched
         Unreadable,   // the file is no workbook we can read (see cause)
         LockFailed,   // the lock file cannot be written
         SaveFailed,   // the save did not complete; the previous file is intact
@@ -27,7 +31,8 @@ struct SessionError {
     Kind kind = Kind::Unreadable;
     QString path;
     xls::Error cause;   // for Unreadable and SaveFailed, when the format layer failed
-    QString detail;     // system message, technical
+    QString detail;     // what failed, in Italian, when no system error says it
+    int systemError = 0;  // errno of a failed system call, 0 when none
 };
 
 struct SaveOutcome {
@@ -39,6 +44,7 @@ struct SaveOutcome {
 struct SessionOptions {
     QString password;                  // open and save password
     xls::RandomSource random;          // for the encryption salt; system random when empty
+    bool takeOverStaleLock = false;    // a stale lock of another program of this machine (FileLock)
 };
 
 class WorkbookSession {
@@ -52,8 +58,10 @@ public:
     // Whether the file exists and can be read.
     static bool verifyFile(const QString& path);
 
-    // Locks and reads the workbook. A workbook that cannot be read is never
-    // written over: the lock is released and an error returned.
+    // Locks and reads the workbook. A workbook that cannot be read, or that
+    // may not be written, is never written over: the lock is released and an
+    // error returned. Links are followed: the real file is locked and saved.
+    // Temporary files left by a save that was cut off are removed.
     static xls::Result<std::unique_ptr<WorkbookSession>, SessionError> open(const QString& path, const SessionOptions& options);
 
     Workbook& workbook() { return m_workbook; }
@@ -62,8 +70,8 @@ public:
     // What the file held that is not written back.
     xls::DroppedContent droppedContent() const { return m_dropped; }
 
-    // Writes the whole workbook to a temporary file beside it, reads it back
-    // and compares, syncs, then renames it over the workbook. On failure the
+    // Writes the whole workbook to a temporary file beside it, syncs it, reads
+    // it back and compares, then renames it over the workbook. On failure the
     // previous file is left as it was.
     xls::Result<SaveOutcome, SessionError> save();
     // Releases the lock; the workbook is not saved.
@@ -82,8 +90,18 @@ private:
     bool m_originalKept = false;
 };
 
-// Writes a workbook atomically (temporary file, read back and compared, fsync,
-// rename). Used by the session and by tools that write a new file.
+// Writes a workbook atomically: a temporary file beside the target (links
+// followed), synced, read back and checked byte for byte against what was
+// meant and cell for cell (value and style) against the model, then renamed
+// over the target. Used by the session and by tools that write a new file.
 xls::Result<xls::Done, SessionError> saveWorkbookFile(const xls::Workbook& workbook, const QString& path, const SessionOptions& options);
+
+namespace detail {
+// The check of a written file: nullopt when its bytes are meant (which are
+// freed) and its sheets hold the workbook's values and styles; otherwise what
+// differs, in Italian.
+std::optional<QString> checkWrittenFile(const xls::Workbook& workbook, std::vector<std::uint8_t>& meant, const QString& path,
+                                        const QString& password, xls::Error& cause);
+} // namespace detail
 
 } // namespace quadrilo::store

@@ -60,8 +60,8 @@ Result<std::vector<std::uint8_t>> readFileBytes(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return Error::make(ErrorCode::Io, "cannot open " + path.toStdString() + ": " + file.errorString().toStdString());
     const qint64 size = file.size();
-    if (size > qint64(1) << 31)
-        return Error::make(ErrorCode::TooLarge, "file larger than 2 GiB");
+    if (size > kMaxFileBytes)
+        return Error::make(ErrorCode::TooLarge, "file larger than " + std::to_string(kMaxFileBytes >> 20) + " MiB");
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     qint64 done = 0;
     while (done < size) {

@@ -18,6 +18,9 @@ struct ContainerContent {
     bool hasEmbeddedObjects = false;
 };
 
+// Larger files are not read (TooLarge): the fullest register is some 15 MB.
+inline constexpr std::int64_t kMaxFileBytes = std::int64_t(128) << 20;
+
 // Reads a whole file into memory. Io when it cannot be read.
 Result<std::vector<std::uint8_t>> readFileBytes(const QString& path);
 

@@ -248,7 +248,7 @@ Error corrupt(std::string what, const Record& r) { return Error::make(ErrorCode:
 
 class WorkbookParser {
 public:
-    WorkbookParser(std::span<const std::uint8_t> stream, Workbook& out, std::function<void(std::size_t, Sheet&)> sheetRead)
+    WorkbookParser(std::span<const std::uint8_t> stream, Workbook& out, SheetReadCallback sheetRead)
         : m_stream(stream), m_book(out), m_sheetRead(std::move(sheetRead))
     {
     }
@@ -278,7 +278,7 @@ public:
             if (auto s = parseSheet(bs, sheet); !s)
                 return s;
             if (m_sheetRead)
-                m_sheetRead(static_cast<std::size_t>(bs.modelIndex), sheet);
+                m_sheetRead(static_cast<std::size_t>(bs.modelIndex), sheet, m_book);
         }
         applyNames();
         m_book.activeSheet = 0;
@@ -380,9 +380,6 @@ private:
             case rt::Password:
                 if (in.u16() != 0)
                     m_book.dropped |= DroppedContent::Protection;
-                break;
-            case rt::MsoDrawingGroup:
-                m_book.dropped |= DroppedContent::Pictures;
                 break;
             default:
                 break;
@@ -559,13 +556,39 @@ private:
         return 0;
     }
 
+    // Rows and cells are stored densely, so a few bytes of a crafted file can
+    // ask for much memory: what the slots would take is counted, and a file
+    // past the budget is refused (TooLarge) instead of growing without bound.
+    bool withinBudget(std::size_t rows, std::size_t cells)
+    {
+        m_slotBytes += rows * sizeof(Row) + cells * sizeof(Cell);
+        m_overBudget = m_overBudget || m_slotBytes > kMaxSlotBytes;
+        return !m_overBudget;
+    }
+
+    Row* rowAt(Sheet& sheet, std::uint16_t row)
+    {
+        if (sheet.rows.size() <= row) {
+            if (!withinBudget(std::size_t(row) + 1 - sheet.rows.size(), 0))
+                return nullptr;
+            sheet.rows.resize(std::size_t(row) + 1);
+        }
+        return &sheet.rows[row];
+    }
+
+    // A cell over the budget is written into a scratch cell; the record loop
+    // then stops with TooLarge.
     Cell& cellAt(Sheet& sheet, std::uint16_t row, std::uint16_t column)
     {
-        if (sheet.rows.size() <= row)
-            sheet.rows.resize(std::size_t(row) + 1);
-        auto& cells = sheet.rows[row].cells;
-        if (cells.size() <= column)
+        Row* target = rowAt(sheet, row);
+        if (!target)
+            return m_scratch = Cell{};
+        auto& cells = target->cells;
+        if (cells.size() <= column) {
+            if (!withinBudget(0, std::size_t(column) + 1 - cells.size()))
+                return m_scratch = Cell{};
             cells.resize(std::size_t(column) + 1);
+        }
         return cells[column];
     }
 
@@ -761,13 +784,14 @@ private:
                 const std::uint16_t flags = in.u16();
                 if (in.failed())
                     return corrupt("short ROW record", r);
-                if (sheet.rows.size() <= row)
-                    sheet.rows.resize(std::size_t(row) + 1);
-                Row& target = sheet.rows[row];
-                target.customHeight = flags & 0x0040;
-                target.hidden = flags & 0x0020;
-                target.heightTwips = (target.customHeight || height != sheet.defaultRowHeightTwips) ? height : 0;
-                target.cells.reserve(std::min<std::uint16_t>(lastColumn, kMaxColumns));
+                Row* target = rowAt(sheet, row);
+                if (!target)
+                    break;
+                target->customHeight = flags & 0x0040;
+                target->hidden = flags & 0x0020;
+                target->heightTwips = (target->customHeight || height != sheet.defaultRowHeightTwips) ? height : 0;
+                if (withinBudget(0, std::min<std::uint16_t>(lastColumn, kMaxColumns)))
+                    target->cells.reserve(std::min<std::uint16_t>(lastColumn, kMaxColumns));
                 break;
             }
             case rt::ColInfo: {
@@ -896,6 +920,8 @@ private:
             default:
                 break;
             }
+            if (m_overBudget)
+                return Error::make(ErrorCode::TooLarge, "more cells than a workbook may hold here", r.type, r.offset);
         }
 
         for (const auto& s : selections) {
@@ -952,7 +978,10 @@ private:
 
     std::span<const std::uint8_t> m_stream;
     Workbook& m_book;
-    std::function<void(std::size_t, Sheet&)> m_sheetRead;
+    SheetReadCallback m_sheetRead;
+    std::size_t m_slotBytes = 0;
+    bool m_overBudget = false;
+    Cell m_scratch;
     std::vector<Font> m_fonts;
     std::vector<std::pair<std::uint16_t, QString>> m_formats;
     std::vector<RawXf> m_xfs;

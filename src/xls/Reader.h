@@ -14,6 +14,14 @@
 
 namespace quadrilo::xls {
 
+// What the stored rows and cells of one workbook may take: a register of
+// 2 x 32,766 records and its address book take a tenth of it.
+inline constexpr std::size_t kMaxSlotBytes = std::size_t(256) << 20;
+
+// A worksheet as soon as its records are read; book holds what was read
+// before it (the styles among them).
+using SheetReadCallback = std::function<void(std::size_t index, Sheet& sheet, const Workbook& book)>;
+
 struct ReadOptions {
     QString password;                 // tried first on an encrypted file
     bool requireEncryption = false;   // an unencrypted file is then NotEncrypted
@@ -21,7 +29,7 @@ struct ReadOptions {
     // its records are read, before the next one's. It may take or drop the
     // sheet's rows: a reader that only checks the cells then holds one sheet's
     // cells at a time.
-    std::function<void(std::size_t index, Sheet& sheet)> sheetRead;
+    SheetReadCallback sheetRead;
 };
 
 struct ReadResult {

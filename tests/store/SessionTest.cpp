@@ -6,14 +6,17 @@
 #include "store/Sheet.h"
 #include "support/TestSupport.h"
 #include "xls/Reader.h"
+#include "xls/Writer.h"
 
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <memory>
 #include <unistd.h>
 
@@ -371,7 +374,7 @@ TEST(SessionSave, FailedRenameRemovesTheTemporaryFile)
     auto saved = saveWorkbookFile(book.data(), target, withPassword());
     ASSERT_FALSE(saved);
     EXPECT_EQ(saved.error().kind, SessionError::Kind::SaveFailed);
-    EXPECT_FALSE(saved.error().detail.isEmpty());
+    EXPECT_NE(saved.error().systemError, 0);
     EXPECT_EQ(dir.entries(), QStringList{s("Protocollo.xls")});
     EXPECT_TRUE(QFileInfo(target).isDir());
     EXPECT_TRUE(QFileInfo(target + s("/Prot")).isDir());
@@ -467,10 +470,16 @@ TEST(SessionErrorTexts, SayWhatHappenedInItalian)
     error.kind = SessionError::Kind::Missing;
     EXPECT_EQ(sessionErrorText(error), s("Il file archivio/Protocollo.xls non è stato trovato."));
     error.kind = SessionError::Kind::SaveFailed;
-    error.detail = s("No space left on device");
+    error.systemError = ENOSPC;
     EXPECT_EQ(sessionErrorText(error),
               s("Il salvataggio del file archivio/Protocollo.xls non è riuscito; il file precedente è rimasto intatto. "
-                "Motivo: No space left on device"));
+                "Motivo: spazio esaurito sul disco."));
+    error.kind = SessionError::Kind::LockFailed;
+    error.systemError = EACCES;
+    EXPECT_EQ(sessionErrorText(error), s("Impossibile riservare il file archivio/Protocollo.xls: permesso negato."));
+    EXPECT_EQ(systemErrorText(EPERM), s("operazione non permessa"));
+    error.kind = SessionError::Kind::ReadOnly;
+    EXPECT_EQ(sessionErrorText(error), s("Il file archivio/Protocollo.xls è in sola lettura."));
 
     const auto cause = [](xls::ErrorCode code) { return xls::Error::make(code, "detail"); };
     EXPECT_EQ(readErrorText(cause(xls::ErrorCode::WrongPassword), path),
@@ -500,4 +509,126 @@ TEST(SessionErrorTexts, NameTheFileOfTheFailedOpen)
     auto none = WorkbookSession::open(missing, withPassword());
     ASSERT_FALSE(none);
     EXPECT_EQ(sessionErrorText(none.error()), s("Il file ") + missing + s(" non è stato trovato."));
+}
+
+// --- Locks left behind, links, protected files, leftovers ---------------------
+
+TEST(SessionLock, LibreOfficeLockOfThisMachineThatNothingHoldsIsStaleAndTakenOverOnlyWhenAsked)
+{
+    ArchiveFolder folder;
+    // LibreOffice writes: full name, user, host, time, profile.
+    const QByteArray libreOffice = ",anna," + QSysInfo::machineHostName().toUtf8() + ",08.12.2026 10:00,file:///home/anna;";
+    ASSERT_TRUE(writeFileBytes(folder.lockPath, libreOffice));
+    const LockHolder stale = FileLock::holder(folder.path);
+    EXPECT_EQ(stale.state, LockHolder::State::Stale);
+    EXPECT_EQ(stale.user, s("anna"));
+    EXPECT_EQ(stale.since, s("08.12.2026 10:00"));
+
+    auto refused = WorkbookSession::open(folder.path, withPassword());
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().kind, SessionError::Kind::InUse);
+    EXPECT_EQ(readFileBytes(folder.lockPath), libreOffice);
+
+    SessionOptions takeOver = withPassword();
+    takeOver.takeOverStaleLock = true;
+    auto session = openOrFail(folder.path, takeOver);
+    ASSERT_TRUE(session);
+    EXPECT_TRUE(readFileBytes(folder.lockPath).startsWith("Quadrilo,"));
+
+    // While we hold it, another program is told who holds it.
+    const LockHolder live = FileLock::holder(folder.path);
+    EXPECT_EQ(live.state, LockHolder::State::Held);
+    EXPECT_EQ(live.host, QSysInfo::machineHostName());
+    EXPECT_FALSE(live.since.isEmpty());
+    session->close();
+
+    // Another computer's lock cannot be proven gone: it stays held.
+    const QByteArray elsewhere = ",Anna Rossi,anna,altro-pc,08.12.2026 10:00,file:///home/anna;";
+    ASSERT_TRUE(writeFileBytes(folder.lockPath, elsewhere));
+    const LockHolder remote = FileLock::holder(folder.path);
+    EXPECT_EQ(remote.state, LockHolder::State::Held);
+    EXPECT_EQ(remote.user, s("Anna Rossi"));
+    EXPECT_FALSE(WorkbookSession::open(folder.path, takeOver));
+    EXPECT_EQ(readFileBytes(folder.lockPath), elsewhere);
+}
+
+TEST(SessionLock, WorkbookReachedThroughLinksIsLockedAndSavedWhereItIs)
+{
+    ArchiveFolder folder;
+    TempDir other;
+    const QString link = other.filePath(s("Protocollo.xls"));
+    ASSERT_TRUE(QFile::link(folder.path, link));
+
+    auto session = openOrFail(link);
+    ASSERT_TRUE(session);
+    EXPECT_TRUE(QFileInfo::exists(folder.lockPath)) << "the lock stands beside the real file";
+    EXPECT_TRUE(WorkbookSession::isFileInUse(folder.path));
+    EXPECT_FALSE(WorkbookSession::open(folder.path, withPassword()));
+
+    session->workbook().sheet(s("Entrata"))->setText(2, 7, s("tramite collegamento"));
+    ASSERT_TRUE(session->save());
+    EXPECT_TRUE(QFileInfo(link).isSymLink()) << "the link stays a link";
+    auto read = readBack(folder.path);
+    ASSERT_TRUE(read);
+    EXPECT_TRUE(cellListing(read->workbook).contains(s("Entrata\tG2\ttext\ttramite collegamento\n")));
+    session->close();
+    EXPECT_EQ(other.entries(), QStringList{s("Protocollo.xls")});
+}
+
+TEST(SessionOpen, ReadOnlyWorkbookIsRefusedUntouched)
+{
+    ArchiveFolder folder;
+    ASSERT_TRUE(QFile::setPermissions(folder.path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const QByteArray before = readFileBytes(folder.path);
+    auto opened = WorkbookSession::open(folder.path, withPassword());
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.error().kind, SessionError::Kind::ReadOnly);
+    EXPECT_EQ(readFileBytes(folder.path), before);
+    EXPECT_EQ(strayFiles(folder.dir), QStringList());
+}
+
+TEST(SessionOpen, TemporaryFilesOfACutOffSaveAreRemoved)
+{
+    ArchiveFolder folder;
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.a1B2c3")), "copia in chiaro"));
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.note")), "not ours"));
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s("Protocollo.xls.a1B2c3")), "not hidden: not ours"));
+    auto session = openOrFail(folder.path);
+    ASSERT_TRUE(session);
+    session->close();
+    QStringList left = strayFiles(folder.dir);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{s(".Protocollo.xls.note"), s("Protocollo.xls.a1B2c3")}));
+}
+
+TEST(SessionSave, CheckOfTheWrittenFileCatchesAFlippedByteAndAChangedFormat)
+{
+    TempDir dir;
+    const QString path = dir.filePath(s("scritto.xls"));
+    Workbook book = layout::createArchive(s("admin"), s("admin"));
+    book.sheet(s("Entrata"))->setDate(2, 2, QDate(2026, 12, 7));
+    auto meant = xls::writeWorkbook(book.data(), {});
+    ASSERT_TRUE(meant);
+    xls::Error cause;
+
+    std::vector<std::uint8_t> same = *meant;
+    ASSERT_TRUE(writeFileBytes(path, QByteArray(reinterpret_cast<const char*>(same.data()), qsizetype(same.size()))));
+    EXPECT_EQ(detail::checkWrittenFile(book.data(), same, path, {}, cause), std::nullopt);
+
+    std::vector<std::uint8_t> flipped = *meant;
+    QByteArray onDisk(reinterpret_cast<const char*>(meant->data()), qsizetype(meant->size()));
+    onDisk[onDisk.size() / 2] = char(onDisk[onDisk.size() / 2] ^ 0x01);
+    ASSERT_TRUE(writeFileBytes(path, onDisk));
+    EXPECT_NE(detail::checkWrittenFile(book.data(), flipped, path, {}, cause), std::nullopt);
+
+    // Written as a plain number where the model holds a date: the values are
+    // equal, the formats are not.
+    Workbook plain = layout::createArchive(s("admin"), s("admin"));
+    plain.sheet(s("Entrata"))->setNumber(2, 2, book.sheet(s("Entrata"))->value(2, 2).number());
+    auto other = xls::writeWorkbook(plain.data(), {});
+    ASSERT_TRUE(other);
+    ASSERT_TRUE(writeFileBytes(path, QByteArray(reinterpret_cast<const char*>(other->data()), qsizetype(other->size()))));
+    const auto difference = detail::checkWrittenFile(book.data(), *other, path, {}, cause);
+    ASSERT_NE(difference, std::nullopt);
+    EXPECT_TRUE(difference->contains(s("Entrata, riga 2, colonna 2"))) << difference->toStdString();
 }

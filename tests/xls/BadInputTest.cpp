@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <random>
 
@@ -166,4 +168,29 @@ TEST(BadInput, FlippedBytesNeverCrash)
         (void)r;
     }
     SUCCEED();
+}
+
+TEST(BadInput, CellsFarApartInEveryRowAreRefusedBeforeTheyTakeTheMemory)
+{
+    // One BLANK in column IV of each of the 65,536 rows: 640 KB of records
+    // that would take 670 MB stored densely.
+    BiffBuilder b;
+    b.minimalGlobals().boundSheet(QStringLiteral("Foglio1")).eof().sheetStart();
+    for (int row = 0; row < xls::kMaxRows; ++row)
+        b.record(xls::rt::Blank, BiffBuilder::cell(static_cast<std::uint16_t>(row), 255));
+    b.eof();
+    EXPECT_EQ(errorOf(b.file()), xls::ErrorCode::TooLarge);
+}
+
+TEST(BadInput, FilesFarLargerThanAnyRegisterAreNotReadIntoMemory)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grande.xls"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(file.resize(qint64(2) << 30));   // sparse: no disk taken
+    file.close();
+    auto read = xls::readWorkbookFile(path);
+    ASSERT_FALSE(read);
+    EXPECT_EQ(read.error().code, xls::ErrorCode::TooLarge);
 }

@@ -238,7 +238,7 @@ TEST(RoundTrip, EachSheetIsHandedOverAsSoonAsItIsRead)
     const xls::Workbook expected = trimmed(book);
     std::vector<std::size_t> seen;
     xls::ReadOptions options;
-    options.sheetRead = [&](std::size_t index, xls::Sheet& sheet) {
+    options.sheetRead = [&](std::size_t index, xls::Sheet& sheet, const xls::Workbook&) {
         ASSERT_LT(index, expected.sheets.size());
         EXPECT_EQ(index, seen.size()) << "in order, each once";
         EXPECT_EQ(sheet.name, expected.sheets[index].name);
