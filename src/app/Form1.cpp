@@ -66,7 +66,8 @@ QAction* makeAction(QObject* parent, const char* name, const QString& caption)
 Form1::Form1(Form1Setup setup, QWidget* parent)
     : QMainWindow(parent)
     , m_setup(std::move(setup))
-    , m_context{m_setup.session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.printers, m_setup.programFolder, {}, {}}
+    , m_context{m_setup.session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.printers, m_setup.programFolder,
+                m_setup.loggedInUser, {}, {}}
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Quadrilo versione 3.2 - Release del 4-8-2009"));

@@ -42,6 +42,8 @@ struct Form1Setup {
     Form4& notesWindow;
     // Ends the program at once; the session is closed by then.
     std::function<void()> endProgram;
+    // The login name the user entered with.
+    QString loggedInUser;
 };
 
 class Form1 final : public QMainWindow {

@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,6 +33,26 @@ const QString kPresetPassword = QStringLiteral("admin");
 
 const QString kInUseText = QStringLiteral(
     "ERRORE: Risulta che il database Protocollo.xls è già aperto\n Occorre chiuderlo e  poi si potrà riaprire l'applicazione !");
+
+// "da Anna Rossi sul computer ufficio dal 08/12/2026 10:00", from what the
+// lock file says.
+QString holderText(const store::LockHolder& holder)
+{
+    QString text;
+    if (!holder.user.isEmpty())
+        text += QStringLiteral(" da ") + holder.user;
+    if (!holder.host.isEmpty())
+        text += QStringLiteral(" sul computer ") + holder.host;
+    if (!holder.since.isEmpty())
+        text += QStringLiteral(" dal ") + QString(holder.since).replace(QLatin1Char('.'), QLatin1Char('/'));
+    return text;
+}
+
+QString inUseText(const store::LockHolder& holder)
+{
+    const QString who = holderText(holder);
+    return who.isEmpty() ? kInUseText : kInUseText + QStringLiteral("\n\nIl file risulta aperto") + who + QLatin1Char('.');
+}
 
 QString notFoundText(const QString& path)
 {
@@ -59,6 +81,8 @@ Form2::Form2(ProgramSetup setup, QWidget* parent)
     m_user->setObjectName(QStringLiteral("Combo1"));
     m_user->setEditable(true);
     m_user->setInsertPolicy(QComboBox::NoInsert);
+    // What is typed is what is compared: no completion may change its case.
+    m_user->completer()->setCaseSensitivity(Qt::CaseSensitive);
     m_password = new QLineEdit(kPresetPassword);
     m_password->setObjectName(QStringLiteral("Text1"));
     m_password->setEchoMode(QLineEdit::Password);
@@ -117,24 +141,43 @@ bool Form2::Form_Load()
     QDir(m_setup.programFolder).mkpath(layout::kAttachmentFolder);
 
     const QString path = workbookPath();
-    if (store::WorkbookSession::isFileInUse(path)) {
-        m_setup.dialogs.message(this, kProductName, kInUseText, MessageIcon::Stop);
+    store::SessionOptions options;
+    options.password = m_setup.workbookPassword;
+    const store::LockHolder holder = QFileInfo::exists(path) ? store::FileLock::holder(path) : store::LockHolder{};
+    if (holder.state == store::LockHolder::State::Held) {
+        m_setup.dialogs.message(this, kProductName, inUseText(holder), MessageIcon::Stop);
         return false;
+    }
+    if (holder.state == store::LockHolder::State::Stale) {
+        // Left by a program of this computer that ended without closing it:
+        // nothing holds it any more.
+        if (!m_setup.dialogs.askYesNo(this, kProductName,
+                                      QStringLiteral("Risulta che il database Protocollo.xls è già aperto") + holderText(holder)
+                                          + QStringLiteral(", ma nessun programma di questo computer lo sta più usando: "
+                                                           "il programma che lo aveva aperto si è chiuso senza liberarlo.\n"
+                                                           "Vuoi liberarlo e aprire l'applicazione ?")))
+            return false;
+        options.takeOverStaleLock = true;
     }
     if (!store::WorkbookSession::verifyFile(path)) {
         m_setup.dialogs.message(this, QString(), notFoundText(path), MessageIcon::None);
         return false;
     }
 
-    store::SessionOptions options;
-    options.password = m_setup.workbookPassword;
     auto opened = store::WorkbookSession::open(path, options);
     if (!opened) {
         const store::SessionError& error = opened.error();
         if (error.kind == store::SessionError::Kind::InUse)
-            m_setup.dialogs.message(this, kProductName, kInUseText, MessageIcon::Stop);
+            m_setup.dialogs.message(this, kProductName, inUseText(store::FileLock::holder(path)), MessageIcon::Stop);
         else if (error.kind == store::SessionError::Kind::Missing)
             m_setup.dialogs.message(this, QString(), notFoundText(path), MessageIcon::None);
+        else if (error.kind == store::SessionError::Kind::ReadOnly)
+            m_setup.dialogs.message(this, kProductName,
+                                    QStringLiteral("ERRORE: Il database ") + QDir::toNativeSeparators(path)
+                                        + QStringLiteral(" è in sola lettura: il programma non potrebbe registrare nulla.\n"
+                                                         "Occorre renderlo modificabile e poi riaprire l'applicazione.\n"
+                                                         "Il file non è stato modificato; il programma si chiuderà."),
+                                    MessageIcon::Stop);
         else
             m_setup.dialogs.message(this, kProductName,
                                     QStringLiteral("ERRORE: Impossibile aprire il database ") + QDir::toNativeSeparators(path)
@@ -196,7 +239,8 @@ void Form2::Command1_Click()
     sheet->activate();
     namespace varie = layout::varie;
     const int lastRow = sheet->lastFilledRow(varie::kUserLogin);
-    for (int row = 1; row <= lastRow; ++row) {
+    // Row 1 holds the headers USERID and PWD: they are no login.
+    for (int row = 2; row <= lastRow; ++row) {
         if (!sheet->value(row, varie::kUserLogin).equalsText(login))
             continue;
         if (!sheet->value(row, varie::kUserPassword).equalsText(password)) {
@@ -204,15 +248,16 @@ void Form2::Command1_Click()
             endWithoutSaving();
             return;
         }
-        m_setup.dialogs.message(this, kProductName, QStringLiteral("Utente Autorizzato"), MessageIcon::None);
+        // The access record is kept at once, as every change is, before the
+        // user is let in.
         const QDateTime now = m_setup.clock.now();
         sheet->setText(row, varie::kUserAccess,
                        login + now.toString(kDateFormat) + QLatin1Char(' ') + now.toString(kTimeFormat));
-        // The access record is kept at once, as every change is.
         saveWorkbook(*m_session, m_setup.dialogs, this);
+        m_setup.dialogs.message(this, kProductName, QStringLiteral("Utente Autorizzato"), MessageIcon::None);
 
-        m_main = std::make_unique<Form1>(Form1Setup{*m_session, m_setup.dialogs, m_setup.desktop, m_setup.clock,
-                                                    m_setup.printers, m_setup.scanner, m_setup.programFolder, *m_notes, m_setup.endProgram});
+        m_main = std::make_unique<Form1>(Form1Setup{*m_session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.printers,
+                                                    m_setup.scanner, m_setup.programFolder, *m_notes, m_setup.endProgram, login});
         m_main->show();
         hide();
         return;

@@ -262,11 +262,10 @@ void ContactPanel::Command70_Click()
     writeContactFields(*sheet, *row, fields());
     sheet->setNumber(*row, layout::contact::kId, static_cast<double>(id));
     setContactCounter(workbook, id + 1);
-    m_context.dialogs.message(this, kProductName, QStringLiteral(" Contatto aggiunto"), MessageIcon::Information);
-    m_context.clearFields();
     sortContacts(workbook);
+    saveThenTell(m_context, this, kProductName, QStringLiteral(" Contatto aggiunto"), MessageIcon::Information);
+    m_context.clearFields();
     fillContactList();
-    m_context.saveWorkbook();
 }
 
 void ContactPanel::Combo4_Click(int position)
@@ -302,10 +301,9 @@ void ContactPanel::Command10_Click()
     const double id = m_id->text().toDouble(&isNumber);
     if (isNumber)
         sheet->setNumber(row, layout::contact::kId, id);
-    m_context.dialogs.message(this, kProductName, QStringLiteral("Cliente modificato"), MessageIcon::None);
+    saveThenTell(m_context, this, kProductName, QStringLiteral("Cliente modificato"), MessageIcon::None);
     m_context.clearFields();
     fillContactList();
-    m_context.saveWorkbook();
 }
 
 void ContactPanel::Command73_Click()
@@ -325,7 +323,7 @@ void ContactPanel::Command73_Click()
     if (const auto row = findContactById(*sheet, store::leadingNumber(idText))) {
         sheet->select(store::CellRef{*row, layout::contact::kId});
         sheet->deleteRow(*row);
-        m_context.dialogs.message(this, kProductName, QStringLiteral("Contatto eliminato"), MessageIcon::Information);
+        saveThenTell(m_context, this, kProductName, QStringLiteral("Contatto eliminato"), MessageIcon::Information);
     } else {
         m_context.dialogs.message(this, kProductName,
                                   QStringLiteral(" ERRORE: Nessun contatto ha l'ID %1: nulla è stato eliminato !").arg(idText),
@@ -333,7 +331,6 @@ void ContactPanel::Command73_Click()
     }
     m_context.clearFields();
     fillContactList();
-    m_context.saveWorkbook();
 }
 
 void ContactPanel::Command11_Click()

@@ -88,11 +88,10 @@ void CounterSettings::setCounterFrom(QLineEdit* box, RegisterKind kind)
         return;
     }
     setCounter(m_context.workbook(), kind, value);
-    dialogs.message(this, kProductName,
-                    QStringLiteral(" Operazione eseguita il nuovo numero ID progressivo del Protocollo   è ") + text,
-                    MessageIcon::Information);
+    saveThenTell(m_context, this, kProductName,
+                 QStringLiteral(" Operazione eseguita il nuovo numero ID progressivo del Protocollo   è ") + text,
+                 MessageIcon::Information);
     box->clear();
-    m_context.saveWorkbook();
 }
 
 long long highestNumber(store::Workbook& workbook, RegisterKind kind)

@@ -239,6 +239,7 @@ void ProtocolPanel::openRegister(RegisterKind kind)
 void ProtocolPanel::showNextNumber()
 {
     if (const auto kind = registerInUse()) {
+        m_loaded.reset();   // the number field no longer shows a stored record
         const QString number = QString::number(nextNumber(m_context.workbook(), *kind));
         // A number past the five digits shows whole, to be refused; cut, it
         // would repeat an earlier one.
@@ -332,21 +333,22 @@ void ProtocolPanel::Command16_Click()
     auto sheet = workbook.sheet(layout::registerSheetName(*kind));
     const int row = sheet ? firstFreeRow(*sheet).value_or(0) : 0;
     const bool written = row > 0 && writeNewRecord(*sheet, row, fields, *kind);
-    if (written)
+    if (written) {
         setCounter(workbook, *kind, fields.number.toLongLong());
-
-    if (written)
-        m_context.dialogs.message(this, kProductName, QStringLiteral(" Protocollo inserito "), MessageIcon::Information);
-    else
+        saveThenTell(m_context, this, kProductName, QStringLiteral(" Protocollo inserito "), MessageIcon::Information);
+    } else {
+        m_context.saveWorkbook();
         m_context.dialogs.message(this, kProductName,
                                   QStringLiteral(" ERRORE- Il Protocollo non è stato scritto per intero nel foglio %1: controllare la riga %2 !")
                                       .arg(layout::registerSheetName(*kind))
                                       .arg(row),
                                   MessageIcon::Stop);
+    }
     m_context.clearFields();
     refreshRegisterList(m_listModel, workbook, *kind);
     showNextNumber();
-    m_context.saveWorkbook();
+    // Ready for the next entry.
+    m_date->setFocus();
 }
 
 void ProtocolPanel::Command18_Click()
@@ -361,6 +363,9 @@ void ProtocolPanel::ListView1_ItemClick(const QModelIndex& index)
         return;
     m_insert->setEnabled(false);
     const RegisterListModel::RowTexts& texts = m_listModel.rowTexts(index.row());
+    // Numbers may repeat after a counter was set back: the record is the one
+    // of the row chosen, not the first with its number.
+    m_loaded = LoadedRecord{RegisterListModel::sheetRowOf(index.row()), texts[0]};
     // Columns A to K, in the order of the sheet.
     QWidget* fields[] = {m_number,  m_date, m_correspondenceType, m_documentType, m_documentDate, m_correspondent,
                          m_subject, m_note, m_attachments,        m_sector,       m_assignee};
@@ -380,7 +385,7 @@ void ProtocolPanel::Command17_Click()
         reportProblem(problem, *kind);
         return;
     }
-    if (fields.number == QString::number(nextNumber(m_context.workbook(), *kind))) {
+    if (!m_loaded) {
         m_context.dialogs.message(
             this, kProductName,
             QStringLiteral(" ERRORE- Si può modificare solo una registrazione  già inserita , seleziona prima la registrazione !"),
@@ -409,21 +414,15 @@ void ProtocolPanel::Command17_Click()
         return;
     }
     sheet->activate();
-    const auto row = findRecordByText(*sheet, fields.number);
-    if (!row) {
-        // Told, not passed off as done.
-        m_context.dialogs.message(this, kProductName,
-                                  QStringLiteral(" ERRORE: Il protocollo %1 non è nel registro: nulla è stato modificato !")
-                                      .arg(fields.number),
-                                  MessageIcon::Stop);
+    if (!holdsNumberText(*sheet, m_loaded->row, m_loaded->number)) {
+        reportRegisterChanged(*kind, QStringLiteral("modificato"));
         giveBackInsert();
         return;
     }
-    writeRecord(*sheet, *row, fields);
-    m_context.dialogs.message(this, *kind == RegisterKind::Entrata ? QStringLiteral("Brenvaldo") : kProductName,
-                              QStringLiteral("Protocollo  Modificato"), MessageIcon::Information);
+    writeRecord(*sheet, m_loaded->row, fields);
+    saveThenTell(m_context, this, *kind == RegisterKind::Entrata ? QStringLiteral("Brenvaldo") : kProductName,
+                 QStringLiteral("Protocollo  Modificato"), MessageIcon::Information);
     m_context.clearFields();
-    m_context.saveWorkbook();
     refreshRegisterList(m_listModel, m_context.workbook(), *kind);
     m_insert->setEnabled(true);
 }
@@ -433,7 +432,7 @@ void ProtocolPanel::Command19_Click()
     const auto kind = registerInUse();
     if (!kind)
         return;
-    if (m_correspondent->text().isEmpty()) {
+    if (m_correspondent->text().isEmpty() || (!m_number->text().isEmpty() && !m_loaded)) {
         m_context.dialogs.message(this, kProductName, QStringLiteral("ERRORE: Bisogna Selezionare una registrazione !"),
                                   MessageIcon::None);
         return;
@@ -446,22 +445,28 @@ void ProtocolPanel::Command19_Click()
     if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Si vuole eliminare il protocollo  selezionato ?")))
         return;
     auto sheet = m_context.workbook().sheet(layout::registerSheetName(*kind));
-    const QString number = m_number->text();
-    const auto row = sheet ? findRecordByNumber(*sheet, store::leadingNumber(number)) : std::nullopt;
-    if (!row) {
-        m_context.dialogs.message(this, kProductName,
-                                  QStringLiteral(" ERRORE: Il protocollo %1 non è nel registro: nulla è stato eliminato !").arg(number),
-                                  MessageIcon::Stop);
+    if (!sheet || !holdsNumber(*sheet, m_loaded->row, store::leadingNumber(m_loaded->number))) {
+        reportRegisterChanged(*kind, QStringLiteral("eliminato"));
         return;
     }
     sheet->activate();
-    sheet->select(store::CellRef{*row, layout::reg::kNumber});
-    sheet->deleteRow(*row);
-    m_context.dialogs.message(this, *kind == RegisterKind::Entrata ? QStringLiteral(" Brenvaldo") : QStringLiteral(" Quadrilo"),
-                              QStringLiteral("Operazione eseguita"), MessageIcon::Information);
+    sheet->select(store::CellRef{m_loaded->row, layout::reg::kNumber});
+    sheet->deleteRow(m_loaded->row);
+    saveThenTell(m_context, this, *kind == RegisterKind::Entrata ? QStringLiteral(" Brenvaldo") : QStringLiteral(" Quadrilo"),
+                 QStringLiteral("Operazione eseguita"), MessageIcon::Information);
     m_context.clearFields();
     loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind);
-    m_context.saveWorkbook();
+}
+
+void ProtocolPanel::reportRegisterChanged(RegisterKind kind, const QString& undone)
+{
+    m_context.dialogs.message(this, kProductName,
+                              QStringLiteral(" ERRORE: Il registro è cambiato dopo la scelta del protocollo %1: "
+                                             "selezionarlo di nuovo dalla lista. Nulla è stato %2 !")
+                                  .arg(m_loaded->number, undone),
+                              MessageIcon::Stop);
+    m_loaded.reset();
+    refreshRegisterList(m_listModel, m_context.workbook(), kind);
 }
 
 void ProtocolPanel::Command24_Click()

@@ -86,6 +86,17 @@ private:
     void Calendario_Click(QDate date);
     // Says why the record cannot be written and puts the focus on the field.
     void reportProblem(RecordProblem problem, RegisterKind kind);
+    // The loaded record's row holds another record now: told, forgotten, the
+    // list refilled; undone is what did not happen ("modificato").
+    void reportRegisterChanged(RegisterKind kind, const QString& undone);
+
+    // The stored record shown in the fields: its sheet row and its number as
+    // the list showed it.
+    struct LoadedRecord {
+        int row;
+        QString number;
+    };
+    std::optional<LoadedRecord> m_loaded;
 
     PanelContext& m_context;
     RegisterListModel m_listModel;

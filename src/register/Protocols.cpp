@@ -140,29 +140,19 @@ bool writeNewRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, 
     return fields && number && marker;
 }
 
-int lastSearchRow(const store::Sheet& sheet)
+bool holdsNumberText(const store::Sheet& sheet, int row, const QString& text)
 {
-    return sheet.endDown(2, col::kNumber);
+    return row >= 2 && !sheet.isEmpty(row, col::kNumber) && sheet.text(row, col::kNumber) == text;
 }
 
-std::optional<int> findRecordByText(const store::Sheet& sheet, const QString& text)
+bool holdsNumber(const store::Sheet& sheet, int row, double number)
 {
-    const int last = lastSearchRow(sheet);
-    for (int row = 2; row <= last; ++row)
-        if (!sheet.isEmpty(row, col::kNumber) && sheet.text(row, col::kNumber) == text)
-            return row;
-    return std::nullopt;
-}
-
-std::optional<int> findRecordByNumber(const store::Sheet& sheet, double number)
-{
-    const int last = lastSearchRow(sheet);
-    for (int row = 2; row <= last; ++row) {
-        const store::CellValue value = sheet.value(row, col::kNumber);
-        if (value.isNumber() && value.number() == number)
-            return row;
-    }
-    return std::nullopt;
+    if (row < 2)
+        return false;
+    const store::CellValue value = sheet.value(row, col::kNumber);
+    if (value.isNumber())
+        return value.number() == number;
+    return value.isText() && !value.text().isEmpty() && store::leadingNumber(value.text()) == number;
 }
 
 } // namespace quadrilo::protocol

@@ -71,12 +71,11 @@ bool writeRecord(store::Sheet& sheet, int row, const ProtocolRecord& record);
 // A new record: the fields, the number as a number in A, the marker in L.
 bool writeNewRecord(store::Sheet& sheet, int row, const ProtocolRecord& record, RegisterKind kind);
 
-// The rows a stored record is looked for in: column A from row 2 down to
-// where End(xlDown) from A2 leads.
-int lastSearchRow(const store::Sheet& sheet);
-// The first row whose number, as displayed, is text.
-std::optional<int> findRecordByText(const store::Sheet& sheet, const QString& text);
-// The first row whose number is number.
-std::optional<int> findRecordByNumber(const store::Sheet& sheet, double number);
+// Whether a row still holds the record of that number, as the modification
+// compares it: the displayed text of column A equals the number field's text.
+bool holdsNumberText(const store::Sheet& sheet, int row, const QString& text);
+// As the deletion compares it: column A holds that number, a number stored as
+// text ("07") counting as its leading number.
+bool holdsNumber(const store::Sheet& sheet, int row, double number);
 
 } // namespace quadrilo::protocol

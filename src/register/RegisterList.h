@@ -37,6 +37,8 @@ public:
     void setRows(std::vector<RowTexts> rows);
     const QStringList& headers() const { return m_headers; }
     const RowTexts& rowTexts(int row) const { return m_rows[static_cast<size_t>(row)]; }
+    // The sheet row of a list row: the list is the run of records from row 2.
+    static int sheetRowOf(int listRow) { return listRow + 2; }
 
 private:
     QStringList m_headers;

@@ -150,13 +150,12 @@ void SettingsPanel::Command1_Click()
             return;
         }
         sheet->setText(*row, column, value);
-        m_context.dialogs.message(this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
+        saveThenTell(m_context, this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
         m_context.clearFields();
         setSelectorsEnabled(true);
         setEditing(box, false);
         box->setEnabled(false);
         fillLookupList(m_context.workbook(), column, *selector(column));
-        m_context.saveWorkbook();
     }
 }
 
@@ -174,12 +173,11 @@ void SettingsPanel::Command9_Click()
         // Position 0 is the header of row 1, which the next activation writes back.
         if (auto sheet = m_context.workbook().sheet(store::layout::kVarie))
             sheet->setText(position + 1, column, value);
-        m_context.dialogs.message(this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
+        saveThenTell(m_context, this, kProductName, QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
         m_context.clearFields();
         setEditing(box, false);
         setSelectorsEnabled(true);
         fillLookupList(m_context.workbook(), column, *chosen);
-        m_context.saveWorkbook();
     }
 }
 

@@ -127,6 +127,9 @@ void UsersPanel::openArea()
     const auto& cell = layout::kUsersPassword;
     const QString password = sheet ? sheet->text(cell.row, cell.column) : QString();
     if (typed == password) {
+        // The boxes may have been emptied by another panel's clearing since:
+        // what is shown is what the workbook holds.
+        showOwnerData();
         show();
         refreshUsersList();
     }
@@ -175,6 +178,15 @@ std::optional<int> UsersPanel::findUser(const QString& id) const
         if (!sheet->isEmpty(row, varie::kUserId) && sheet->text(row, varie::kUserId) == id)
             return row;
     return std::nullopt;
+}
+
+bool UsersPanel::hasOtherLogin(const store::Sheet& sheet, int row)
+{
+    const int last = sheet.lastUsedRow();
+    for (int other = 2; other <= last; ++other)
+        if (other != row && !sheet.isEmpty(other, varie::kUserLogin) && !sheet.isEmpty(other, varie::kUserPassword))
+            return true;
+    return false;
 }
 
 void UsersPanel::setAddMode()
@@ -231,9 +243,8 @@ void UsersPanel::Command7_Click()
         writeUser(row);
         sheet->setNumber(counter.row, counter.column, static_cast<double>(id + 1));
         m_id->clear();
-        m_context.dialogs.message(this, QStringLiteral(" Quadrilo"), QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
+        saveThenTell(m_context, this, QStringLiteral(" Quadrilo"), QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
         refreshUsersList();
-        m_context.saveWorkbook();
         return;
     }
 
@@ -255,13 +266,29 @@ void UsersPanel::Command23_Click()
                                   MessageIcon::Information);
         return;
     }
-    if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi eliminare l'Utente  selezionato  ?")))
-        return;
     auto sheet = m_context.workbook().sheet(layout::kVarie);
     if (!sheet)
         return;
+    const auto row = findUser(m_id->text());
+    // Without a user who can log in nobody could ever enter the program again.
+    if (row && !hasOtherLogin(*sheet, *row)) {
+        m_context.dialogs.message(
+            this, kProductName,
+            QStringLiteral(" ERRORE: Non si può eliminare l'ultimo Utente abilitato: nessuno potrebbe più entrare nel programma !"),
+            MessageIcon::Stop);
+        return;
+    }
+    if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Vuoi eliminare l'Utente  selezionato  ?")))
+        return;
+    if (row && !m_context.loggedInUser.isEmpty() && sheet->text(*row, varie::kUserLogin) == m_context.loggedInUser
+        && !m_context.dialogs.askYesNo(this, kProductName,
+                                       QStringLiteral("L'Utente selezionato è quello con cui si è entrati nel programma: "
+                                                      "dopo l'uscita non potrà più entrare con il nome %1.\n"
+                                                      "Vuoi eliminarlo ugualmente ?")
+                                           .arg(m_context.loggedInUser)))
+        return;
     sheet->activate();
-    if (const auto row = findUser(m_id->text()))
+    if (row)
         for (int column = varie::kUserId; column <= varie::kUserPassword; ++column)
             sheet->clear(*row, column);
     refreshUsersList();
@@ -301,11 +328,10 @@ void UsersPanel::cmd24_Click()
         if (auto sheet = m_context.workbook().sheet(cell.sheet))
             sheet->setText(cell.row, cell.column, text);
     }
-    m_context.dialogs.message(this, QStringLiteral(" Quadrilo"),
-                              QStringLiteral("Operazione eseguita !\nATTENZIONE , prima di uscire trascrivere il luogo sicuro le "
-                                             "Password Accesso al foglio di EXCEL\n e la Password Accesso AREA UTENTI "),
-                              MessageIcon::Information);
-    m_context.saveWorkbook();
+    saveThenTell(m_context, this, QStringLiteral(" Quadrilo"),
+                 QStringLiteral("Operazione eseguita !\nATTENZIONE , prima di uscire trascrivere il luogo sicuro le "
+                                "Password Accesso al foglio di EXCEL\n e la Password Accesso AREA UTENTI "),
+                 MessageIcon::Information);
 }
 
 void sortUsers(store::Workbook& workbook)

@@ -4,6 +4,7 @@
 // (Varie!K:P), the owner data and the two access passwords (Varie!R2:W2).
 
 #include "app/seams/PanelContext.h"
+#include "store/Sheet.h"
 
 #include <QGroupBox>
 
@@ -43,6 +44,8 @@ private:
     void setAddMode();
     // The row of the user whose id, as displayed, is id; nullopt when none.
     std::optional<int> findUser(const QString& id) const;
+    // Whether a row other than row holds a user who can log in.
+    static bool hasOtherLogin(const store::Sheet& sheet, int row);
 
     PanelContext& m_context;
     std::array<QLineEdit*, 6> m_fields{};   // Text40 .. Text14

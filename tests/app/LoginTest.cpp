@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QSysInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -121,10 +122,15 @@ TEST_F(LoginTest, AWorkbookInUseEndsTheStartBeforeOpening)
 
     auto form = start(false);
     ASSERT_EQ(dialogs.boxes().size(), 1u);
-    EXPECT_EQ(dialogs.boxes()[0],
-              (RecordedBox{Kind::Message, s("Quadrilo"),
-                           s("ERRORE: Risulta che il database Protocollo.xls è già aperto\n Occorre chiuderlo e  poi si potrà riaprire l'applicazione !"),
-                           MessageIcon::Stop}));
+    const RecordedBox& box = dialogs.boxes()[0];
+    EXPECT_EQ(box.title, s("Quadrilo"));
+    EXPECT_EQ(box.icon, MessageIcon::Stop);
+    // The known text first, then who holds it and since when.
+    EXPECT_TRUE(box.text.startsWith(
+        s("ERRORE: Risulta che il database Protocollo.xls è già aperto\n Occorre chiuderlo e  poi si potrà riaprire l'applicazione !"
+          "\n\nIl file risulta aperto")))
+        << box.text.toStdString();
+    EXPECT_TRUE(box.text.contains(s(" sul computer ") + QSysInfo::machineHostName() + s(" dal "))) << box.text.toStdString();
     EXPECT_EQ(form->session(), nullptr);
     EXPECT_EQ(readFileBytes(workbookPath), before);
 }
@@ -358,4 +364,56 @@ TEST_F(LoginTest, TheNotesBoxShowsTheNotesWithoutTheUsageRules)
     // A login hides the notes.
     login(*form, s("mario"), s("segreta"));
     EXPECT_FALSE(notes.isVisible());
+}
+
+TEST_F(LoginTest, TheHeaderRowIsNoLogin)
+{
+    writeDefaultWorkbook();
+    const QByteArray before = readFileBytes(workbookPath);
+    auto form = start();
+    login(*form, s("USERID"), s("PWD"));
+    EXPECT_TRUE(dialogs.boxes().empty());
+    EXPECT_EQ(form->mainWindow(), nullptr);
+    EXPECT_EQ(ended, 0);
+    EXPECT_EQ(form->session()->workbook().sheet(layout::kVarie)->text(1, kAccess), s("Accesso"));
+    EXPECT_EQ(readFileBytes(workbookPath), before);
+}
+
+TEST_F(LoginTest, ALockLeftOnThisComputerIsFreedOnlyWhenTheUserSaysSo)
+{
+    writeDefaultWorkbook();
+    const QString lockPath = folder.filePath(s(".~lock.Protocollo.xls#"));
+    const QByteArray stale = ",anna," + QSysInfo::machineHostName().toUtf8() + ",08.12.2026 10:00,file:///home/anna;";
+    ASSERT_TRUE(writeFileBytes(lockPath, stale));
+
+    dialogs.answerNo();
+    auto refused = start(false);
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].kind, Kind::YesNo);
+    EXPECT_EQ(dialogs.boxes()[0].text,
+              s("Risulta che il database Protocollo.xls è già aperto da anna sul computer ") + QSysInfo::machineHostName()
+                  + s(" dal 08/12/2026 10:00, ma nessun programma di questo computer lo sta più usando: il programma che lo aveva "
+                      "aperto si è chiuso senza liberarlo.\nVuoi liberarlo e aprire l'applicazione ?"));
+    EXPECT_EQ(readFileBytes(lockPath), stale);
+
+    dialogs.clear();
+    dialogs.answerYes();
+    auto form = start();
+    ASSERT_NE(form->session(), nullptr);
+    EXPECT_TRUE(readFileBytes(lockPath).startsWith("Quadrilo,"));
+}
+
+TEST_F(LoginTest, AReadOnlyWorkbookEndsTheStartUntouched)
+{
+    writeDefaultWorkbook();
+    ASSERT_TRUE(QFile::setPermissions(workbookPath, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+    const QByteArray before = readFileBytes(workbookPath);
+    auto form = start(false);
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].text, s("ERRORE: Il database ") + workbookPath
+                                           + s(" è in sola lettura: il programma non potrebbe registrare nulla.\n"
+                                               "Occorre renderlo modificabile e poi riaprire l'applicazione.\n"
+                                               "Il file non è stato modificato; il programma si chiuderà."));
+    EXPECT_EQ(readFileBytes(workbookPath), before);
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{s("Protocollo.xls")});
 }

@@ -369,3 +369,24 @@ TEST_F(ContactPanelTest, PulisciEmptiesAndReloads)
     EXPECT_EQ(chooser()->count(), 2);
     EXPECT_EQ(line("Text10")->text(), s("2"));
 }
+
+TEST_F(ContactPanelTest, AStoredTextLongerThanAFieldShowsWholeAndTheLimitComesBack)
+{
+    store::Workbook workbook = makeArchive();
+    auto sheet = *workbook.sheet(layout::kCliente);
+    addContact(sheet, 2, 1, s("ALFA"));
+    addContact(sheet, 3, 2, s("BETA"));
+    sheet.setText(2, 6, s("00184-1234"));   // typed in a spreadsheet program
+    sheet.setText(3, 6, s("47121"));
+    sheet.setNumber(1, 256, 3);
+    open(workbook);
+    trigger("MnContatti");
+    choose(0);
+    EXPECT_EQ(line("Text24")->text(), s("00184-1234"));
+    choose(1);
+    EXPECT_EQ(line("Text24")->maxLength(), 5) << "the next contact's code is typed within the limit";
+    click("Command11");
+    line("Text24")->setFocus();
+    QTest::keyClicks(line("Text24"), s("0018412345"));
+    EXPECT_EQ(line("Text24")->text(), s("00184"));
+}

@@ -210,17 +210,21 @@ TEST_F(ProtocolModifyTest, ARecordGoneMeanwhileIsReportedNotClaimedDone)
     openWith("MenuClienti");
     clickRow(2);
     sheet(layout::kEntrata).deleteRow(4);  // removed behind the list's back
-    EXPECT_EQ(afterYes("Command17"), (RecordedBox{Kind::Message, s("Quadrilo"),
-                                                  s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato modificato !"),
-                                                  MessageIcon::Stop}));
+    EXPECT_EQ(afterYes("Command17"),
+              (RecordedBox{Kind::Message, s("Quadrilo"),
+                           s(" ERRORE: Il registro è cambiato dopo la scelta del protocollo 3: selezionarlo di nuovo dalla lista. "
+                             "Nulla è stato modificato !"),
+                           MessageIcon::Stop}));
     EXPECT_TRUE(sheet(layout::kEntrata).isEmpty(4, 1));
     EXPECT_FALSE(button("Command16")->isEnabled());
-
-    EXPECT_EQ(afterYes("Command19"), (RecordedBox{Kind::Message, s("Quadrilo"),
-                                                  s(" ERRORE: Il protocollo 3 non è nel registro: nulla è stato eliminato !"),
-                                                  MessageIcon::Stop}));
-    EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 3);
     EXPECT_EQ(line("Text4")->text(), s("GAMMA")) << "the fields stay for another try";
+    EXPECT_EQ(list()->model()->rowCount(), 2) << "the list shows the register as it is";
+
+    // Nothing is chosen any more: nothing is deleted.
+    dialogs.clear();
+    click("Command19");
+    EXPECT_EQ(dialogs.texts(), QStringList{s("ERRORE: Bisogna Selezionare una registrazione !")});
+    EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 3);
 }
 
 TEST_F(ProtocolModifyTest, AnEmptyRegisterHasNothingToModify)
@@ -240,35 +244,32 @@ TEST_F(ProtocolModifyTest, AnEmptyRegisterHasNothingToModify)
     }
 }
 
-TEST_F(ProtocolModifyTest, ZeroSevenFindsSevenOnlyWhenDeleting)
+TEST_F(ProtocolModifyTest, TheRowChosenIsChangedWhenNumbersRepeatOrAreStoredAsText)
 {
+    // After the counter was set back 1 came again; "07" was typed by hand.
     store::Workbook workbook = threeRecords();
-    addRecord(*workbook.sheet(layout::kEntrata), 5, 7, "DELTA", "E");
-    workbook.sheet(layout::kVarie)->setNumber(1, 256, 7);
+    auto entrata = *workbook.sheet(layout::kEntrata);
+    addRecord(entrata, 4, 1, "GAMMA", "E");
+    addRecord(entrata, 5, 7, "DELTA", "E");
+    entrata.setText(5, 1, s("07"));
     openWith("MenuClienti", workbook);
 
-    // The modification compares texts: 7 finds 7, 07 does not.
-    const auto modifyAs = [&](const char* number, const char* subject) {
-        dialogs.clear();
-        clickRow(3);
-        line("Text1")->setText(s(number));
-        line("Text5")->setText(s(subject));
-        dialogs.answerYes();
-        click("Command17");
-        return dialogs.texts().last();
-    };
-    EXPECT_EQ(modifyAs("7", "Oggetto sette"), s("Protocollo  Modificato"));
-    EXPECT_EQ(sheet(layout::kEntrata).text(5, 7), s("Oggetto sette"));
-    EXPECT_EQ(modifyAs("07", "Oggetto zero sette"), s(" ERRORE: Il protocollo 07 non è nel registro: nulla è stato modificato !"));
-    EXPECT_EQ(sheet(layout::kEntrata).text(5, 7), s("Oggetto sette"));
+    clickRow(2);
+    line("Text5")->setText(s("Oggetto corretto"));
+    EXPECT_EQ(afterYes("Command17").text, s("Protocollo  Modificato"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(4, 7), s("Oggetto corretto"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(2, 7), s("Oggetto 1")) << "the other record numbered 1 is untouched";
 
-    // The deletion compares numbers: 07 finds 7.
-    dialogs.clear();
-    dialogs.answerYes();
-    click("Command19");
-    EXPECT_EQ(dialogs.texts().last(), s("Operazione eseguita"));
+    clickRow(3);
+    EXPECT_EQ(line("Text1")->text(), s("07"));
+    EXPECT_EQ(afterYes("Command19").text, s("Operazione eseguita"));
     EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 4);
-    EXPECT_EQ(sheet(layout::kEntrata).text(4, 6), s("GAMMA"));
+
+    clickRow(2);
+    EXPECT_EQ(afterYes("Command19").text, s("Operazione eseguita"));
+    EXPECT_EQ(sheet(layout::kEntrata).lastUsedRow(), 3);
+    EXPECT_EQ(sheet(layout::kEntrata).text(2, 6), s("ALFA"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(3, 6), s("BETA"));
     expectSavedAsShown();
 }
 

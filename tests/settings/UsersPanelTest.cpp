@@ -249,3 +249,57 @@ TEST_F(UsersPanelTest, OwnerDataAndPasswords)
     for (const auto& [field, length] : limits)
         EXPECT_EQ(line(field)->maxLength(), length) << field;
 }
+
+TEST_F(UsersPanelTest, TheLastUserCannotGoAndOneSelfOnlyAfterAQuestion)
+{
+    open(usersWorkbook());   // logged in as mario, user 1
+    openArea();
+    // lucia goes without a word more.
+    clickUser(1);
+    dialogs.clear();
+    dialogs.answerYes();
+    click("Command23");
+    EXPECT_EQ(dialogs.texts(), QStringList{s("Vuoi eliminare l'Utente  selezionato  ?")});
+
+    // mario is the one logged in: asked twice, No keeps him.
+    clickUser(0);
+    dialogs.clear();
+    dialogs.answerYes();
+    dialogs.answerNo();
+    click("Command23");
+    ASSERT_EQ(dialogs.boxes().size(), 2u);
+    EXPECT_EQ(dialogs.boxes()[1].text, s("L'Utente selezionato è quello con cui si è entrati nel programma: dopo l'uscita non "
+                                         "potrà più entrare con il nome mario.\nVuoi eliminarlo ugualmente ?"));
+    EXPECT_EQ(varie().text(2, 14), s("mario"));
+
+    // With anna gone, mario is the last one who can log in.
+    click("Command25");
+    openArea();
+    clickUser(1);
+    EXPECT_EQ(line("Text46")->text(), s("anna"));
+    dialogs.answerYes();
+    click("Command23");
+    clickUser(0);
+    dialogs.clear();
+    click("Command23");
+    EXPECT_EQ(dialogs.boxes(), (std::vector<RecordedBox>{{Kind::Message, s("Quadrilo"),
+                                                          s(" ERRORE: Non si può eliminare l'ultimo Utente abilitato: nessuno "
+                                                            "potrebbe più entrare nel programma !"),
+                                                          MessageIcon::Stop}}));
+    EXPECT_EQ(varie().text(2, 14), s("mario"));
+    expectSavedAsShown();
+}
+
+TEST_F(UsersPanelTest, OwnerDataComeBackFromTheWorkbookWhenTheAreaOpens)
+{
+    store::Workbook workbook = usersWorkbook();
+    workbook.sheet(layout::kVarie)->setText(2, 19, s("Piazza Grande 1"));
+    open(workbook);
+    // Another panel's clearing empties every field of the window.
+    trigger("MnContatti");
+    QTest::mouseClick(child<QPushButton>(*form, "Command11"), Qt::LeftButton);
+    EXPECT_TRUE(line("Text41")->text().isEmpty());
+    openArea();
+    EXPECT_EQ(line("Text41")->text(), s("Piazza Grande 1"));
+    EXPECT_EQ(line("Text14")->text(), s("area"));
+}

@@ -20,6 +20,17 @@
 
 namespace quadrilo::testsupport {
 
+// Whether a message says that a command is done.
+inline bool isSuccessText(const QString& text)
+{
+    static const QStringList beginnings{
+        QStringLiteral(" Protocollo inserito "), QStringLiteral("Protocollo  Modificato"), QStringLiteral("Operazione eseguita"),
+        QStringLiteral(" Operazione eseguita"),  QStringLiteral(" Contatto aggiunto"),    QStringLiteral("Cliente modificato"),
+        QStringLiteral("Contatto eliminato"),
+    };
+    return std::any_of(beginnings.begin(), beginnings.end(), [&](const QString& b) { return text.startsWith(b); });
+}
+
 class MainWindowTest : public testing::Test {
 protected:
     // Writes the workbook as Protocollo.xls of the folder and opens the window on it.
@@ -37,13 +48,19 @@ protected:
         session = openArchive(workbookPath);
         ASSERT_NE(session, nullptr);
         notes = std::make_unique<Form4>();
-        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, scanner, folder.path(), *notes, [this] { ++ended; }});
+        // Whatever a box says is done is on disk while the box shows.
+        dialogs.onMessage = [this](const RecordedBox& box) {
+            if (box.icon != MessageIcon::Stop && isSuccessText(box.text))
+                expectSavedAsShown();
+        };
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, scanner, folder.path(), *notes, [this] { ++ended; }, loggedInUser});
         form->show();
     }
     void openDefault() { open(makeArchive()); }
 
     void TearDown() override
     {
+        dialogs.onMessage = nullptr;
         form.reset();
         notes.reset();
         session.reset();
@@ -105,6 +122,7 @@ protected:
     std::unique_ptr<Form4> notes;
     std::unique_ptr<Form1> form;
     int ended = 0;
+    QString loggedInUser = QStringLiteral("mario");
 };
 
 } // namespace quadrilo::testsupport

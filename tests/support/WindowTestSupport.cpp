@@ -14,6 +14,8 @@ namespace quadrilo::testsupport {
 void ScriptedDialogs::message(QWidget*, const QString& title, const QString& text, MessageIcon icon)
 {
     m_boxes.push_back({RecordedBox::Kind::Message, title, text, icon});
+    if (onMessage)
+        onMessage(m_boxes.back());
 }
 
 bool ScriptedDialogs::askYesNo(QWidget*, const QString& title, const QString& text, MessageIcon icon)

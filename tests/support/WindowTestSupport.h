@@ -25,6 +25,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -71,6 +72,9 @@ public:
     std::optional<QString> inputBox(QWidget* parent, const QString& title, const QString& prompt,
                                     const QString& initialText) override;
     QString openFileName(QWidget* parent, const QString& title, const QString& folder, const QString& filter) override;
+
+    // Called as each message box shows, while it would be on the screen.
+    std::function<void(const RecordedBox&)> onMessage;
 
     void answerYes() { m_answers.push_back(true); }
     void answerNo() { m_answers.push_back(false); }

@@ -1,6 +1,7 @@
 #include "app/seams/Controls.h"
 
 #include <QComboBox>
+#include <QCompleter>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,12 +10,27 @@
 
 namespace quadrilo {
 
+namespace {
+
+// The limit a line edit has for typing, kept beside the one it shows with.
+const char* const kTypedMaxLength = "typedMaxLength";
+
+} // namespace
+
 QLineEdit* makeLineEdit(const char* name, int maxLength, bool centred)
 {
     auto* edit = new QLineEdit;
     edit->setObjectName(QString::fromLatin1(name));
-    if (maxLength > 0)
+    if (maxLength > 0) {
         edit->setMaxLength(maxLength);
+        edit->setProperty(kTypedMaxLength, maxLength);
+        // A longer stored text widened the limit to show whole: once the
+        // field is emptied, typing has its own limit again.
+        QObject::connect(edit, &QLineEdit::textChanged, edit, [edit, maxLength](const QString& text) {
+            if (text.isEmpty() && edit->maxLength() != maxLength)
+                edit->setMaxLength(maxLength);
+        });
+    }
     if (centred)
         edit->setAlignment(Qt::AlignCenter);
     return edit;
@@ -26,6 +42,9 @@ QComboBox* makeEditableCombo(const char* name)
     combo->setObjectName(QString::fromLatin1(name));
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
+    // A completion that ignored case would rewrite "comune" into "Comune"
+    // when the field loses the focus.
+    combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
     return combo;
 }
 
@@ -39,7 +58,9 @@ QPushButton* makeButton(const char* name, const QString& caption)
 void showStoredText(QWidget* field, const QString& text)
 {
     if (auto* line = qobject_cast<QLineEdit*>(field)) {
-        line->setMaxLength(std::max(line->maxLength(), static_cast<int>(text.size())));
+        const int typedLimit = line->property(kTypedMaxLength).toInt();
+        if (typedLimit > 0)
+            line->setMaxLength(std::max(typedLimit, static_cast<int>(text.size())));
         line->setText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(field)) {
         combo->setEditText(text);

@@ -28,6 +28,8 @@ struct PanelContext {
     Clock& clock;
     Printers& printers;
     QString programFolder;
+    // The login name the user entered with.
+    QString loggedInUser;
     // Empties every field of the main window and shows the next number again.
     std::function<void()> clearFields;
     // Saves the workbook; false when it failed (the user has been told).
@@ -40,6 +42,10 @@ struct PanelContext {
 // previous file stays; on the first save of a file whose extra content is not
 // written back, the user is told where the original was kept.
 bool saveWorkbook(store::WorkbookSession& session, Dialogs& dialogs, QWidget* parent);
+
+// What is done is said only once it is on disk: the workbook is saved, then
+// the message is shown; a failed save has been told instead. True when saved.
+bool saveThenTell(PanelContext& context, QWidget* parent, const QString& title, const QString& text, MessageIcon icon);
 
 // Twips (1/1440 inch) to pixels at the widget's screen resolution.
 int twipsToPixels(int twips, const QWidget& widget);
