@@ -4,11 +4,14 @@
 #include "store/ErrorText.h"
 #include "store/Layout.h"
 #include "store/Session.h"
+#include "xls/CompoundFile.h"
 #include "xls/Reader.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace quadrilo::archivio {
@@ -16,7 +19,8 @@ namespace {
 
 const char* const kUsage =
     "Uso:\n"
-    "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD]\n"
+    "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD] [--password-utenti PWD] [--password-excel PWD]\n"
+    "  quadrilo-archivio utente CARTELLA --utente NOME --password PWD [--password-utenti PWD] [--password-excel PWD]\n"
     "  quadrilo-archivio mostra FILE [--password PWD]\n"
     "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n";
 
@@ -30,20 +34,30 @@ struct Arguments {
     QStringList positional;
     std::optional<QString> user;
     std::optional<QString> password;
+    std::optional<QString> usersAreaPassword;   // Varie W2
+    std::optional<QString> excelPassword;       // Varie V2
     QString error;
 };
 
 Arguments parse(const QStringList& args)
 {
     Arguments parsed;
+    const std::pair<const char*, std::optional<QString> Arguments::*> options[] = {
+        {"--utente", &Arguments::user},
+        {"--password", &Arguments::password},
+        {"--password-utenti", &Arguments::usersAreaPassword},
+        {"--password-excel", &Arguments::excelPassword},
+    };
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if (a == QLatin1String("--utente") || a == QLatin1String("--password")) {
+        const auto option = std::find_if(std::begin(options), std::end(options),
+                                          [&](const auto& o) { return a == QLatin1String(o.first); });
+        if (option != std::end(options)) {
             if (i + 1 >= args.size()) {
                 parsed.error = QStringLiteral("manca il valore di ") + a;
                 return parsed;
             }
-            (a == QLatin1String("--utente") ? parsed.user : parsed.password) = args[++i];
+            parsed.*(option->second) = args[++i];
         } else if (a.startsWith(QLatin1String("--"))) {
             parsed.error = QStringLiteral("opzione sconosciuta: ") + a;
             return parsed;
@@ -70,6 +84,18 @@ xls::Result<xls::ReadResult> readWithPasswords(const QString& path, const std::o
     return result;
 }
 
+// The two access passwords: as given, otherwise the user's password, so that
+// neither area is open to anyone.
+void setAccessPasswords(store::Workbook& workbook, const Arguments& a, const QString& userPassword)
+{
+    auto varie = workbook.sheet(store::layout::kVarie);
+    const auto set = [&](const store::layout::CellLocation& cell, const std::optional<QString>& given) {
+        varie->setText(cell.row, cell.column, given.value_or(userPassword));
+    };
+    set(store::layout::kUsersPassword, a.usersAreaPassword);
+    set(store::layout::kHostPassword, a.excelPassword);
+}
+
 int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
 {
     if (a.positional.size() != 2 || a.user.has_value() != a.password.has_value()) {
@@ -93,6 +119,7 @@ int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
         return 1;
     }
     store::Workbook workbook = store::layout::createArchive(login, password);
+    setAccessPasswords(workbook, a, password);
     store::SessionOptions options;
     options.password = store::layout::kWorkbookPassword;
     auto saved = store::saveWorkbookFile(workbook.data(), path, options);
@@ -104,9 +131,48 @@ int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
     return 0;
 }
 
+// For an office that locked itself out: the user gets the password (added
+// when no row has that login name) and both access passwords are set.
+int commandUser(const Arguments& a, std::FILE* out, std::FILE* err)
+{
+    if (a.positional.size() != 2 || !a.user || !a.password) {
+        print(err, QString::fromUtf8(kUsage));
+        return 2;
+    }
+    if (a.user->isEmpty() || a.password->isEmpty()) {
+        print(err, QStringLiteral("Nome utente e password non possono essere vuoti.\n"));
+        return 2;
+    }
+    const QString path = QDir(a.positional[1]).absoluteFilePath(store::layout::kWorkbookFileName);
+    store::SessionOptions options;
+    options.password = store::layout::kWorkbookPassword;
+    auto opened = store::WorkbookSession::open(path, options);
+    if (!opened) {
+        print(err, store::sessionErrorText(opened.error()) + QLatin1Char('\n'));
+        if (opened.error().kind == store::SessionError::Kind::InUse)
+            print(err, QStringLiteral("Occorre prima chiudere il programma che lo tiene aperto.\n"));
+        return 1;
+    }
+    store::WorkbookSession& session = **opened;
+    const auto added = store::layout::setUserPassword(session.workbook(), *a.user, *a.password);
+    if (!added) {
+        print(err, QStringLiteral("L'elenco degli utenti è pieno: il foglio Varie non ha più righe libere.\n"));
+        return 1;
+    }
+    setAccessPasswords(session.workbook(), a, *a.password);
+    auto saved = session.save();
+    if (!saved) {
+        print(err, store::sessionErrorText(saved.error()) + QLatin1Char('\n'));
+        return 1;
+    }
+    print(out, (*added ? QStringLiteral("Aggiunto l'utente %1") : QStringLiteral("Nuova password per l'utente %1")).arg(*a.user)
+                   + QStringLiteral("; impostate la password dell'area utenti e quella di Excel.\n"));
+    return 0;
+}
+
 int commandShow(const Arguments& a, std::FILE* out, std::FILE* err)
 {
-    if (a.positional.size() != 2 || a.user) {
+    if (a.positional.size() != 2 || a.user || a.usersAreaPassword || a.excelPassword) {
         print(err, QString::fromUtf8(kUsage));
         return 2;
     }
@@ -122,12 +188,27 @@ int commandShow(const Arguments& a, std::FILE* out, std::FILE* err)
 
 int commandCopy(const Arguments& a, std::FILE* out, std::FILE* err)
 {
-    if (a.positional.size() != 3 || a.user) {
+    if (a.positional.size() != 3 || a.user || a.usersAreaPassword || a.excelPassword) {
         print(err, QString::fromUtf8(kUsage));
         return 2;
     }
     const QString& from = a.positional[1];
     const QString& to = a.positional[2];
+    // What is written over must be a workbook that nobody holds.
+    if (QFileInfo::exists(to)) {
+        auto bytes = xls::readFileBytes(to);
+        if (!bytes || !xls::readCompoundFile(*bytes)) {
+            print(err, QStringLiteral("Il file %1 non è una cartella di lavoro di Excel: non viene sovrascritto.\n")
+                           .arg(QDir::toNativeSeparators(to)));
+            return 1;
+        }
+    }
+    store::FileLock lock;
+    if (lock.acquire(to) != store::FileLock::Outcome::Acquired) {
+        print(err, QStringLiteral("Il file %1 è aperto da un altro programma, oppure non si può riservare: non viene sovrascritto.\n")
+                       .arg(QDir::toNativeSeparators(to)));
+        return 1;
+    }
     auto read = readWithPasswords(from, a.password);
     if (!read) {
         print(err, store::readErrorText(read.error(), from) + QLatin1Char('\n'));
@@ -161,6 +242,8 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err)
         return commandShow(a, out, err);
     if (command == QLatin1String("copia"))
         return commandCopy(a, out, err);
+    if (command == QLatin1String("utente"))
+        return commandUser(a, out, err);
     print(err, QString::fromUtf8(kUsage));
     return 2;
 }

@@ -217,31 +217,15 @@ void UsersPanel::Command7_Click()
             m_user[0]->setFocus();
             return;
         }
-        // The id comes from the counter; with no counter, after the highest id.
-        const auto& counter = layout::kUserIdCounter;
-        const store::CellValue value = sheet->value(counter.row, counter.column);
-        long long id = 0;
-        if (value.isNumber() && std::isfinite(value.number()) && value.number() >= 1)
-            id = static_cast<long long>(value.number());
-        if (id < 1) {
-            const int last = sheet->lastUsedRow();
-            for (int row = 2; row <= last; ++row)
-                if (const store::CellValue cell = sheet->value(row, varie::kUserId); cell.isNumber())
-                    id = std::max(id, static_cast<long long>(cell.number()));
-            ++id;
-        }
-        // The first row without a first name, an emptied one included.
-        const auto free = sheet->firstEmptyRow(varie::kUserName);
-        if (!free) {
+        // Under the next id, in the first row without a first name (an emptied one included).
+        const auto row = layout::addUser(m_context.workbook(), layout::UserEntry{m_user[0]->text(), m_user[1]->text(),
+                                                                                 m_user[2]->text(), m_user[3]->text()});
+        if (!row) {
             m_context.dialogs.message(this, kProductName,
                                       QStringLiteral(" ERRORE- L'elenco degli utenti è pieno: il foglio Varie non ha più righe libere !"),
                                       MessageIcon::Stop);
             return;
         }
-        const int row = *free;
-        sheet->setNumber(row, varie::kUserId, static_cast<double>(id));
-        writeUser(row);
-        sheet->setNumber(counter.row, counter.column, static_cast<double>(id + 1));
         m_id->clear();
         saveThenTell(m_context, this, QStringLiteral(" Quadrilo"), QStringLiteral("Operazione eseguita !"), MessageIcon::Information);
         refreshUsersList();

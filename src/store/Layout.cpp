@@ -2,6 +2,9 @@
 
 #include "store/Sheet.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace quadrilo::store::layout {
 
 QString registerSheetName(RegisterKind kind) { return kind == RegisterKind::Entrata ? kEntrata : kUscita; }
@@ -143,6 +146,51 @@ QStringList prepareSheets(Workbook& workbook)
     if (auto varie = workbook.sheet(kVarie))
         varie->setScrollArea(QStringLiteral("A2:G65536"));
     return missing;
+}
+
+std::optional<int> addUser(Workbook& workbook, const UserEntry& user)
+{
+    auto sheet = workbook.sheet(kVarie);
+    if (!sheet)
+        return std::nullopt;
+    const auto free = sheet->firstEmptyRow(varie::kUserName);
+    if (!free)
+        return std::nullopt;
+    const CellValue counter = sheet->value(kUserIdCounter.row, kUserIdCounter.column);
+    long long id = 0;
+    if (counter.isNumber() && std::isfinite(counter.number()) && counter.number() >= 1 && counter.number() < 1e9)
+        id = static_cast<long long>(counter.number());
+    if (id < 1) {
+        const int last = sheet->lastUsedRow();
+        for (int row = 2; row <= last; ++row)
+            if (const CellValue cell = sheet->value(row, varie::kUserId); cell.isNumber() && cell.number() < 1e9)
+                id = std::max(id, static_cast<long long>(cell.number()));
+        ++id;
+    }
+    const int row = *free;
+    sheet->setNumber(row, varie::kUserId, static_cast<double>(id));
+    sheet->setText(row, varie::kUserSurname, user.surname);
+    sheet->setText(row, varie::kUserName, user.name);
+    sheet->setText(row, varie::kUserLogin, user.login);
+    sheet->setText(row, varie::kUserPassword, user.password);
+    sheet->setNumber(kUserIdCounter.row, kUserIdCounter.column, static_cast<double>(id + 1));
+    return row;
+}
+
+std::optional<bool> setUserPassword(Workbook& workbook, const QString& login, const QString& password)
+{
+    auto sheet = workbook.sheet(kVarie);
+    if (!sheet)
+        return std::nullopt;
+    const int last = sheet->lastUsedRow();
+    for (int row = 2; row <= last; ++row)
+        if (sheet->value(row, varie::kUserLogin).equalsText(login)) {
+            sheet->setText(row, varie::kUserPassword, password);
+            return false;
+        }
+    if (!addUser(workbook, UserEntry{QStringLiteral("Utente"), QStringLiteral("Ripristinato"), login, password}))
+        return std::nullopt;
+    return true;
 }
 
 Workbook createArchive(const QString& login, const QString& password)

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace quadrilo::store::layout {
 
@@ -121,6 +122,22 @@ QStringList sheetNames();
 // scroll areas. Values of rows 2 and below are never changed. Returns the
 // names of the sheets it could not find (their steps are skipped).
 QStringList prepareSheets(Workbook& workbook);
+
+// A user of the users table.
+struct UserEntry {
+    QString surname;
+    QString name;
+    QString login;
+    QString password;
+};
+// Adds a user under the next id (the counter IT1, or after the highest id when
+// it holds none) in the first row without a first name, and advances the
+// counter. The row, or nullopt when the sheet has no free row.
+std::optional<int> addUser(Workbook& workbook, const UserEntry& user);
+// Gives the first user with that login name the password; adds the user
+// (surname "Utente", name "Ripristinato") when none has it. True when added,
+// nullopt when the table is full.
+std::optional<bool> setUserPassword(Workbook& workbook, const QString& login, const QString& password);
 
 // A new, empty archive: the four sheets, their headers and formats, and one
 // user (id 1) with the given login name and password.

@@ -28,7 +28,8 @@ using quadrilo::testsupport::s;
 
 const char* const kUsage =
     "Uso:\n"
-    "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD]\n"
+    "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD] [--password-utenti PWD] [--password-excel PWD]\n"
+    "  quadrilo-archivio utente CARTELLA --utente NOME --password PWD [--password-utenti PWD] [--password-excel PWD]\n"
     "  quadrilo-archivio mostra FILE [--password PWD]\n"
     "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n";
 
@@ -151,6 +152,15 @@ TEST(ArchiveToolNew, UserAndPasswordGoIntoTheUsersTable)
     EXPECT_TRUE(listed.contains(s("Varie\tN2\ttext\tmario.rossi")));
     EXPECT_TRUE(listed.contains(s("Varie\tO2\ttext\t0123")));
     EXPECT_TRUE(listed.contains(s("Varie\tIT1\tnumber\t2")));
+    // Neither area is open to anyone: both access passwords are the user's.
+    EXPECT_TRUE(listed.contains(s("Varie\tV2\ttext\t0123")));
+    EXPECT_TRUE(listed.contains(s("Varie\tW2\ttext\t0123")));
+
+    TempDir other;
+    ASSERT_EQ(runTool({s("nuovo"), other.path(), s("--password-utenti"), s("area"), s("--password-excel"), s("xl")}).status, 0);
+    const QStringList given = lines(runTool({s("mostra"), other.filePath(s("Protocollo.xls"))}).out);
+    EXPECT_TRUE(given.contains(s("Varie\tW2\ttext\tarea")));
+    EXPECT_TRUE(given.contains(s("Varie\tV2\ttext\txl")));
 }
 
 TEST(ArchiveToolNew, UsageErrors)
@@ -471,4 +481,61 @@ TEST(ArchiveToolCopy, UnreadableSourceWritesNothing)
     EXPECT_EQ(copy.status, 1);
     EXPECT_EQ(copy.err, s("Il file ") + source + s(" non è una cartella di lavoro di Excel.\n"));
     EXPECT_EQ(dir.entries(), QStringList{s("rotto.xls")});
+}
+
+// --- utente ------------------------------------------------------------------
+
+TEST(ArchiveToolUser, ResetsOrAddsAUserAndSetsTheAccessPasswordsButNotWhileTheWorkbookIsHeld)
+{
+    TempDir dir;
+    ASSERT_EQ(runTool({s("nuovo"), dir.path(), s("--utente"), s("mario"), s("--password"), s("vecchia")}).status, 0);
+    const QString path = dir.filePath(s("Protocollo.xls"));
+
+    const ToolRun reset = runTool({s("utente"), dir.path(), s("--utente"), s("mario"), s("--password"), s("nuova")});
+    ASSERT_EQ(reset.status, 0) << reset.err.toStdString();
+    EXPECT_EQ(reset.out, s("Nuova password per l'utente mario; impostate la password dell'area utenti e quella di Excel.\n"));
+    const ToolRun added = runTool({s("utente"), dir.path(), s("--utente"), s("lucia"), s("--password"), s("pl"),
+                                   s("--password-utenti"), s("area")});
+    ASSERT_EQ(added.status, 0) << added.err.toStdString();
+    const QStringList listed = lines(runTool({s("mostra"), path}).out);
+    for (const char* cell : {"Varie\tO2\ttext\tnuova", "Varie\tK3\tnumber\t2", "Varie\tN3\ttext\tlucia",
+                             "Varie\tO3\ttext\tpl", "Varie\tW2\ttext\tarea", "Varie\tV2\ttext\tpl"})
+        EXPECT_TRUE(listed.contains(s(cell))) << cell;
+
+    // Refused while the program holds the workbook.
+    store::SessionOptions options;
+    options.password = s("Mora4715");
+    auto held = store::WorkbookSession::open(path, options);
+    ASSERT_TRUE(held);
+    const QByteArray before = readFileBytes(path);
+    const ToolRun refused = runTool({s("utente"), dir.path(), s("--utente"), s("mario"), s("--password"), s("x")});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_TRUE(refused.err.contains(s("è già aperto da un altro programma"))) << refused.err.toStdString();
+    EXPECT_EQ(readFileBytes(path), before);
+
+    EXPECT_EQ(runTool({s("utente"), dir.path(), s("--utente"), s("mario")}).status, 2);
+}
+
+TEST(ArchiveToolCopy, NeverWritesOverAHeldWorkbookOrAFileThatIsNoWorkbook)
+{
+    TempDir dir;
+    ASSERT_EQ(runTool({s("nuovo"), dir.path()}).status, 0);
+    const QString target = dir.filePath(s("Protocollo.xls"));
+    const QString source = xlsFixture("rk-numbers-excel.xls");
+    store::SessionOptions options;
+    options.password = s("Mora4715");
+    auto held = store::WorkbookSession::open(target, options);
+    ASSERT_TRUE(held);
+    const QByteArray before = readFileBytes(target);
+    EXPECT_EQ(runTool({s("copia"), source, target}).status, 1);
+    EXPECT_EQ(readFileBytes(target), before);
+    (*held)->close();
+    EXPECT_EQ(runTool({s("copia"), source, target}).status, 0);
+
+    const QString notes = dir.filePath(s("appunti.txt"));
+    ASSERT_TRUE(writeFileBytes(notes, "lista della spesa"));
+    const ToolRun refused = runTool({s("copia"), source, notes});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, s("Il file ") + notes + s(" non è una cartella di lavoro di Excel: non viene sovrascritto.\n"));
+    EXPECT_EQ(readFileBytes(notes), QByteArray("lista della spesa"));
 }
