@@ -220,7 +220,7 @@ def check_lo_and_ours(office, tool, work, checks):
         return
     # LibreOffice writes an empty drawing container into every sheet: that is
     # no drawing, and nothing is reported as left out.
-    checks.report("lo-nothing-dropped", "Non copiati" not in said, said.strip())
+    checks.report("lo-no-drawings", "immagini e disegni" not in said, said.strip())
     try:
         got = dump_lines(office, ours_xls, PASSWORD)
         checks.report("ours-to-lo", got == sample,
