@@ -4,8 +4,8 @@
 // (the navigation table), the clock, the activation that reloads the lists and
 // prepares the sheets, and the exit that saves, closes and ends.
 
-#include "app/seams/PanelContext.h"
-#include "app/seams/Scanner.h"
+#include "desktop/PanelContext.h"
+#include "desktop/Scanner.h"
 #include "store/Layout.h"
 
 #include <QMainWindow>

@@ -3,7 +3,7 @@
 #include "app/Form1.h"
 #include "app/Form4.h"
 #include "app/Logo.h"
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/ErrorText.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"

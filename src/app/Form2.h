@@ -4,10 +4,10 @@
 // opening of Protocollo.xls, the user list and the login check. It holds the
 // workbook session for the whole run.
 
-#include "app/seams/Desktop.h"
-#include "app/seams/Dialogs.h"
-#include "app/seams/Printers.h"
-#include "app/seams/Scanner.h"
+#include "desktop/Desktop.h"
+#include "desktop/Dialogs.h"
+#include "desktop/Printers.h"
+#include "desktop/Scanner.h"
 #include "store/Session.h"
 
 #include <QWidget>

@@ -2,9 +2,9 @@
 
 #include "app/CommandLine.h"
 #include "app/Form2.h"
-#include "app/seams/Desktop.h"
-#include "app/seams/Printers.h"
-#include "app/seams/QtDialogs.h"
+#include "desktop/Desktop.h"
+#include "desktop/Printers.h"
+#include "desktop/QtDialogs.h"
 #include "scan/SaneScanner.h"
 
 #include <QApplication>

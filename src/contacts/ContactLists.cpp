@@ -1,6 +1,6 @@
 #include "contacts/ContactLists.h"
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
 

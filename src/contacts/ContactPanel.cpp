@@ -1,6 +1,6 @@
 #include "contacts/ContactPanel.h"
 
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 #include "contacts/ContactLists.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"

@@ -3,7 +3,7 @@
 // The contact panel of the main window (Frame3): the address book form, the
 // contact chooser (Combo4) and the contact id counter field (Text10).
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "contacts/ContactRecords.h"
 
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 // The contact picker over the protocol panel (Frame8): the list of contact
 // names (ListView3), from which a click hands a name to the protocol panel.
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 
 #include <QGroupBox>
 

@@ -1,6 +1,6 @@
 #include "printing/ContactListPrinting.h"
 
-#include "app/seams/Printers.h"
+#include "desktop/Printers.h"
 #include "printing/ListPrinting.h"
 #include "printing/SheetPrint.h"
 #include "store/Layout.h"

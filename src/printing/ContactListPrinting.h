@@ -3,7 +3,7 @@
 // The address book printed page by page on the default printer, in
 // landscape, with the header row and the id and name columns on every page.
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 
 #include <QString>
 

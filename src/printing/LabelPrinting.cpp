@@ -1,6 +1,6 @@
 #include "printing/LabelPrinting.h"
 
-#include "app/seams/Printers.h"
+#include "desktop/Printers.h"
 #include "printing/SheetPrint.h"
 #include "store/Sheet.h"
 

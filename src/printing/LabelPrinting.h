@@ -3,7 +3,7 @@
 // The label of the protocol shown on the protocol panel, printed on the
 // default printer from the scratch cell AU1 of sheet Entrata.
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/Layout.h"
 
 #include <QString>

@@ -1,7 +1,7 @@
 #include "printing/PrinterWindow.h"
 
-#include "app/seams/Controls.h"
-#include "app/seams/Printers.h"
+#include "desktop/Controls.h"
+#include "desktop/Printers.h"
 #include "printing/SheetPrint.h"
 #include "store/Sheet.h"
 

@@ -3,7 +3,7 @@
 // The printer window (StampaP): a printer chosen from the system's list, then
 // the requested list printed on it.
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "printing/ListPrinting.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 #include "register/CounterSettings.h"
 
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 #include "register/Protocols.h"
 #include "store/Sheet.h"
 

@@ -3,7 +3,7 @@
 // The "Utilità" section of the settings panel: the last number used of each
 // register, set by hand.
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/Layout.h"
 
 #include <QGroupBox>

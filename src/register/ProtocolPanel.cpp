@@ -1,6 +1,6 @@
 #include "register/ProtocolPanel.h"
 
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 #include "store/Sheet.h"
 #include "store/TypedInput.h"
 

@@ -4,7 +4,7 @@
 // register in use, its commands (Frame6), the calendar frame (Frame2) and the
 // register list (ListView1).
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "register/Protocols.h"
 #include "register/RegisterList.h"
 

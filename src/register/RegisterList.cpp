@@ -1,6 +1,6 @@
 #include "register/RegisterList.h"
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/Sheet.h"
 
 #include <QHeaderView>

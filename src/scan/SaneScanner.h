@@ -2,7 +2,7 @@
 
 // Scanning through SANE: the scanners it finds, one page read into a BMP file.
 
-#include "app/seams/Scanner.h"
+#include "desktop/Scanner.h"
 
 namespace quadrilo::scan {
 

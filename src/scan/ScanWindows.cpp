@@ -1,6 +1,6 @@
 #include "scan/ScanWindows.h"
 
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 #include "store/Layout.h"
 
 #include <QDir>

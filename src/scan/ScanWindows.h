@@ -4,8 +4,8 @@
 // folder and names them in the protocol's note, and the attachment viewer
 // (Form3).
 
-#include "app/seams/PanelContext.h"
-#include "app/seams/Scanner.h"
+#include "desktop/PanelContext.h"
+#include "desktop/Scanner.h"
 
 #include <QWidget>
 

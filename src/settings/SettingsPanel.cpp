@@ -1,6 +1,6 @@
 #include "settings/SettingsPanel.h"
 
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 #include "settings/LookupLists.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"

@@ -3,7 +3,7 @@
 // The settings panel of the main window (Frame4): the lookup lists, each with
 // its selector (Combo9 to Combo13) and its edit box (Text34 to Text38).
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 
 #include <QGroupBox>
 

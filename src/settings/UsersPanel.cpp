@@ -1,6 +1,6 @@
 #include "settings/UsersPanel.h"
 
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
 #include "store/TypedInput.h"

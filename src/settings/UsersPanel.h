@@ -3,7 +3,7 @@
 // The users panel of the main window (Frame7): the users who may log in
 // (Varie!K:P), the owner data and the two access passwords (Varie!R2:W2).
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/Sheet.h"
 
 #include <QGroupBox>

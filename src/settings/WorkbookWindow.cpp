@@ -1,6 +1,6 @@
 #include "settings/WorkbookWindow.h"
 
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/CellAddress.h"
 #include "store/Sheet.h"
 #include "store/TypedInput.h"

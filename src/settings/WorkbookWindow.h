@@ -5,7 +5,7 @@
 // texts, numbers and dates edited in place, save, and a question before
 // closing with unsaved changes.
 
-#include "app/seams/Dialogs.h"
+#include "desktop/Dialogs.h"
 #include "store/Session.h"
 
 #include <QAbstractTableModel>

@@ -2,7 +2,7 @@
 // buttons, the answer of the button pressed.
 
 #include "support/TestSupport.h"
-#include "app/seams/QtDialogs.h"
+#include "desktop/QtDialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>

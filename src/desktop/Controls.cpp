@@ -1,4 +1,4 @@
-#include "app/seams/Controls.h"
+#include "desktop/Controls.h"
 
 #include <QComboBox>
 #include <QCompleter>

@@ -3,9 +3,9 @@
 // What the panels of the main window share: the open workbook, the dialogs and
 // desktop seams, and the two routines of the main window every panel calls.
 
-#include "app/seams/Desktop.h"
-#include "app/seams/Dialogs.h"
-#include "app/seams/Printers.h"
+#include "desktop/Desktop.h"
+#include "desktop/Dialogs.h"
+#include "desktop/Printers.h"
 #include "store/Session.h"
 
 #include <QString>

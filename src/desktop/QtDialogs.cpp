@@ -1,4 +1,4 @@
-#include "app/seams/QtDialogs.h"
+#include "desktop/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/seams/Dialogs.h"
+#include "desktop/Dialogs.h"
 
 namespace quadrilo {
 

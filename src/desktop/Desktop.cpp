@@ -1,4 +1,4 @@
-#include "app/seams/Desktop.h"
+#include "desktop/Desktop.h"
 
 #include <QDesktopServices>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 
 #include "store/ErrorText.h"
 

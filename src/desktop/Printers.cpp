@@ -1,4 +1,4 @@
-#include "app/seams/Printers.h"
+#include "desktop/Printers.h"
 
 #include <QPrinter>
 #include <QPrinterInfo>
