@@ -12,8 +12,8 @@
 
 #include "app/Form1.h"
 #include "app/Form4.h"
-#include "app/seams/Desktop.h"
-#include "app/seams/Dialogs.h"
+#include "desktop/Desktop.h"
+#include "desktop/Dialogs.h"
 #include "printing/ListPrinting.h"
 #include "printing/SheetPrint.h"
 #include "store/Layout.h"
