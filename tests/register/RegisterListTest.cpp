@@ -1,7 +1,7 @@
 // LoadRegisterList and RefreshRegisterList over hand-made registers.
 
 #include "register/RegisterList.h"
-#include "app/seams/PanelContext.h"
+#include "desktop/PanelContext.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
 #include "support/WindowTestSupport.h"

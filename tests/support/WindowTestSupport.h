@@ -4,10 +4,10 @@
 // record every box and give queued answers, a desktop that records what it was
 // asked to open, a fixed clock, and workbook files made for a test.
 
-#include "app/seams/Desktop.h"
-#include "app/seams/Dialogs.h"
-#include "app/seams/Printers.h"
-#include "app/seams/Scanner.h"
+#include "desktop/Desktop.h"
+#include "desktop/Dialogs.h"
+#include "desktop/Printers.h"
+#include "desktop/Scanner.h"
 #include "store/CellValue.h"
 #include "store/Session.h"
 #include "store/Workbook.h"
