@@ -32,4 +32,32 @@ QPixmap drawLogo(int height)
     return pixmap;
 }
 
+QImage drawIcon(int size)
+{
+    // In units of a 64 x 64 square, as in quadrilo.svg.
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / 64.0, size / 64.0);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 90, 140));
+    painter.drawRoundedRect(QRectF(2, 2, 60, 60), 11, 11);
+    QPen white(Qt::white, 7);
+    white.setCapStyle(Qt::RoundCap);
+    painter.setPen(white);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QPointF(30, 30), 15, 15);
+    painter.drawLine(QPointF(37, 37), QPointF(48, 48));
+    return image;
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(QPixmap::fromImage(drawIcon(size)));
+    return icon;
+}
+
 } // namespace quadrilo

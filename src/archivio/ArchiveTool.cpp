@@ -1,5 +1,6 @@
 #include "archivio/ArchiveTool.h"
 
+#include "store/ArchiveFolder.h"
 #include "store/CellListing.h"
 #include "store/ErrorText.h"
 #include "store/Layout.h"
@@ -108,26 +109,13 @@ int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
         print(err, QStringLiteral("Nome utente e password non possono essere vuoti.\n"));
         return 2;
     }
-    const QDir folder(a.positional[1]);
-    if (!QDir().mkpath(folder.absolutePath()) || !QDir().mkpath(folder.absoluteFilePath(store::layout::kAttachmentFolder))) {
-        print(err, QStringLiteral("Impossibile creare la cartella %1.\n").arg(QDir::toNativeSeparators(folder.absolutePath())));
+    auto path = store::createArchiveFolder(a.positional[1], login, password,
+                                           {a.usersAreaPassword.value_or(QString()), a.excelPassword.value_or(QString())});
+    if (!path) {
+        print(err, store::sessionErrorText(path.error()) + QLatin1Char('\n'));
         return 1;
     }
-    const QString path = folder.absoluteFilePath(store::layout::kWorkbookFileName);
-    if (QFileInfo::exists(path)) {
-        print(err, QStringLiteral("Il file %1 esiste già: non viene sovrascritto.\n").arg(QDir::toNativeSeparators(path)));
-        return 1;
-    }
-    store::Workbook workbook = store::layout::createArchive(login, password);
-    setAccessPasswords(workbook, a, password);
-    store::SessionOptions options;
-    options.password = store::layout::kWorkbookPassword;
-    auto saved = store::saveWorkbookFile(workbook.data(), path, options);
-    if (!saved) {
-        print(err, store::sessionErrorText(saved.error()) + QLatin1Char('\n'));
-        return 1;
-    }
-    print(out, QStringLiteral("Creato %1 (utente %2).\n").arg(QDir::toNativeSeparators(path), login));
+    print(out, QStringLiteral("Creato %1 (utente %2).\n").arg(QDir::toNativeSeparators(*path), login));
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "desktop/QtDialogs.h"
 
+#include "desktop/PanelContext.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -23,7 +25,7 @@ QMessageBox::Icon boxIcon(MessageIcon icon)
 
 QString boxTitle(const QString& title)
 {
-    return title.isEmpty() ? QApplication::applicationDisplayName() : title;
+    return title.isEmpty() ? kProductName : title;
 }
 
 } // namespace

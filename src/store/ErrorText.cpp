@@ -89,6 +89,9 @@ QString sessionErrorText(const SessionError& error)
         return QStringLiteral("Impossibile conservare una copia del file originale %1 in %2; il file non è stato salvato.")
             .arg(file, QDir::toNativeSeparators(error.detail));
     case K::Closed: return QStringLiteral("Il file %1 è già stato chiuso.").arg(file);
+    case K::Exists: return QStringLiteral("Il file %1 esiste già: non viene sovrascritto.").arg(file);
+    case K::NotAnArchive:
+        return QStringLiteral("Il file %1 non è un archivio di Quadrilo: manca il foglio %2.").arg(file, error.detail);
     }
     return QStringLiteral("Errore sconosciuto sul file %1.").arg(file);
 }

@@ -27,6 +27,8 @@ struct SessionError {
         SaveFailed,   // the save did not complete; the previous file is intact
         BackupFailed, // the copy of the original could not be made; nothing saved
         Closed,       // the session was closed already
+        Exists,       // a new workbook would replace an existing file
+        NotAnArchive, // a workbook without the program's sheets (detail: the first missing)
     };
     Kind kind = Kind::Unreadable;
     QString path;

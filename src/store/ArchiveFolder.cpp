@@ -1,0 +1,111 @@
+#include "store/ArchiveFolder.h"
+
+#include "xls/Reader.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+
+namespace quadrilo::store {
+namespace {
+
+SessionError failure(SessionError::Kind kind, const QString& path, QString detail = {})
+{
+    SessionError error;
+    error.kind = kind;
+    error.path = path;
+    error.detail = std::move(detail);
+    return error;
+}
+
+QString workbookIn(const QString& folder)
+{
+    return QDir(folder).absoluteFilePath(layout::kWorkbookFileName);
+}
+
+// The folder and its Prot; the workbook's path unless it is there already.
+xls::Result<QString, SessionError> prepareFolder(const QString& folder)
+{
+    const QString path = workbookIn(folder);
+    if (QFileInfo::exists(path))
+        return failure(SessionError::Kind::Exists, path);
+    if (!QDir().mkpath(QDir(folder).absoluteFilePath(layout::kAttachmentFolder)))
+        return failure(SessionError::Kind::SaveFailed, path, QStringLiteral("impossibile creare la cartella %1").arg(folder));
+    return path;
+}
+
+} // namespace
+
+xls::Result<QString, SessionError> createArchiveFolder(const QString& folder, const QString& login, const QString& password,
+                                                       const AccessPasswords& access)
+{
+    auto path = prepareFolder(folder);
+    if (!path)
+        return path;
+    Workbook workbook = layout::createArchive(login, password);
+    auto varie = workbook.sheet(layout::kVarie);
+    const auto set = [&](const layout::CellLocation& cell, const QString& given) {
+        varie->setText(cell.row, cell.column, given.isEmpty() ? password : given);
+    };
+    set(layout::kUsersPassword, access.usersArea);
+    set(layout::kHostPassword, access.excel);
+    SessionOptions options;
+    options.password = layout::kWorkbookPassword;
+    auto saved = saveWorkbookFile(workbook.data(), *path, options);
+    if (!saved)
+        return saved.error();
+    return path;
+}
+
+xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, const QString& folder,
+                                                const std::function<void(int done, int total)>& progress)
+{
+    xls::ReadOptions readOptions;
+    readOptions.password = layout::kWorkbookPassword;
+    auto read = xls::readWorkbookFile(workbookPath, readOptions);
+    if (!read) {
+        SessionError error = failure(SessionError::Kind::Unreadable, workbookPath);
+        error.cause = read.error();
+        return error;
+    }
+    for (const QString& name : layout::sheetNames())
+        if (std::none_of(read->workbook.sheets.begin(), read->workbook.sheets.end(),
+                         [&](const xls::Sheet& sheet) { return sheet.name == name; }))
+            return failure(SessionError::Kind::NotAnArchive, workbookPath, name);
+
+    auto path = prepareFolder(folder);
+    if (!path)
+        return path;
+    const QDir sourceAttachments(QFileInfo(workbookPath).absoluteDir().filePath(layout::kAttachmentFolder));
+    QStringList files;
+    if (sourceAttachments.exists()) {
+        QDirIterator it(sourceAttachments.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << sourceAttachments.relativeFilePath(it.next());
+    }
+    const int total = static_cast<int>(files.size()) + 1;
+    // The attachments first: the workbook comes last, so that a folder
+    // holding Protocollo.xls holds all that came with it.
+    const QDir targetAttachments(QDir(folder).absoluteFilePath(layout::kAttachmentFolder));
+    for (int i = 0; i < files.size(); ++i) {
+        if (progress)
+            progress(i, total);
+        const QString target = targetAttachments.filePath(files[i]);
+        QDir().mkpath(QFileInfo(target).absolutePath());
+        if (!QFileInfo::exists(target) && !QFile::copy(sourceAttachments.filePath(files[i]), target))
+            return failure(SessionError::Kind::SaveFailed, target, QStringLiteral("impossibile copiare l'allegato %1").arg(files[i]));
+    }
+    const QString temporary = *path + QStringLiteral(".copia");
+    QFile::remove(temporary);
+    if (!QFile::copy(workbookPath, temporary) || !QFile::rename(temporary, *path)) {
+        QFile::remove(temporary);
+        return failure(SessionError::Kind::SaveFailed, *path, QStringLiteral("impossibile copiare il file"));
+    }
+    QFile::setPermissions(*path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (progress)
+        progress(total, total);
+    return path;
+}
+
+} // namespace quadrilo::store
