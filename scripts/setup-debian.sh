@@ -9,6 +9,8 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-liberation2 poppler-utils
   cups-daemon cups-client
+  xvfb openbox xdotool x11-utils dbus at-spi2-core python3-dogtail python3-pyatspi
+  qt6-translations-l10n desktop-file-utils appstream dpkg-dev
 )
 if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
 export DEBIAN_FRONTEND=noninteractive

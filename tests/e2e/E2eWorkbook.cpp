@@ -1,0 +1,68 @@
+// Writes the workbook the end-to-end tests start from: e2e-workbook DIR.
+//
+// Users: Rossi/alfa (row 2) and rossi/beta (row 3), names that differ only in
+// case; users-area password "area", Excel password "excel".
+// Entrata: 1 "Lettera A", 2 "Lettera B", then 1 again "Lettera C", as after
+// the counter was set back; the counter holds 2.
+
+#include "store/Layout.h"
+#include "store/Session.h"
+#include "store/Sheet.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+
+#include <cstdio>
+
+using namespace quadrilo;
+namespace layout = store::layout;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: e2e-workbook DIR\n");
+        return 2;
+    }
+    store::Workbook book = layout::createArchive(QStringLiteral("Rossi"), QStringLiteral("alfa"));
+    auto varie = book.sheet(layout::kVarie);
+    namespace v = layout::varie;
+    varie->setNumber(3, v::kUserId, 2);
+    varie->setText(3, v::kUserSurname, QStringLiteral("Rossi"));
+    varie->setText(3, v::kUserName, QStringLiteral("Anna"));
+    varie->setText(3, v::kUserLogin, QStringLiteral("rossi"));
+    varie->setText(3, v::kUserPassword, QStringLiteral("beta"));
+    varie->setNumber(layout::kUserIdCounter.row, layout::kUserIdCounter.column, 3);
+    varie->setText(layout::kOwnerName.row, layout::kOwnerName.column, QStringLiteral("Comune di Prova"));
+    varie->setText(layout::kUsersPassword.row, layout::kUsersPassword.column, QStringLiteral("area"));
+    varie->setText(layout::kHostPassword.row, layout::kHostPassword.column, QStringLiteral("excel"));
+
+    auto entrata = book.sheet(layout::kEntrata);
+    namespace reg = layout::reg;
+    const struct {
+        int number;
+        const char* subject;
+    } records[] = {{1, "Lettera A"}, {2, "Lettera B"}, {1, "Lettera C"}};
+    int row = 2;
+    for (const auto& record : records) {
+        entrata->setNumber(row, reg::kNumber, record.number);
+        entrata->setDate(row, reg::kDate, QDate(2026, 12, row));
+        entrata->setText(row, reg::kCorrespondent, QStringLiteral("COMUNE DI PROVA"));
+        entrata->setText(row, reg::kSubject, QString::fromUtf8(record.subject));
+        entrata->setText(row, reg::kMarker, QStringLiteral("E"));
+        ++row;
+    }
+    varie->setNumber(layout::kEntrataCounter.row, layout::kEntrataCounter.column, 2);
+
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    QDir().mkpath(folder.absoluteFilePath(layout::kAttachmentFolder));
+    store::SessionOptions options;
+    options.password = layout::kWorkbookPassword;
+    auto saved = store::saveWorkbookFile(book.data(), folder.absoluteFilePath(layout::kWorkbookFileName), options);
+    if (!saved) {
+        std::fprintf(stderr, "e2e-workbook: cannot write the workbook\n");
+        return 1;
+    }
+    return 0;
+}
