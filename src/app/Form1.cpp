@@ -22,13 +22,16 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -122,7 +125,9 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
 
     // Form_Load: only the menu, the clock and the logo show.
     showAndHide({}, {1, 3, 4, 5, 7});
-    resize(1120, 780);
+    // The whole screen: the register list takes all the height left.
+    if (const QScreen* shown = screen())
+        resize(shown->availableGeometry().size());
 }
 
 Form1::~Form1()
@@ -347,7 +352,14 @@ void Form1::MnExcel_Click()
 
 void Form1::MnIstruzioni_Click()
 {
-    m_context.desktop.openDocument(QDir(m_context.programFolder).filePath(layout::kGuideFileName));
+    // The office's own guide first, then the one installed with the program
+    // (share/quadrilo) or built beside it.
+    const QString executables = QCoreApplication::applicationDirPath();
+    const QString candidates[] = {QDir(m_context.programFolder).filePath(layout::kGuideFileName),
+                                  QDir(executables).filePath(QStringLiteral("../share/quadrilo/") + layout::kGuideFileName),
+                                  QDir(executables).filePath(layout::kGuideFileName)};
+    const auto found = std::find_if(std::begin(candidates), std::end(candidates), [](const QString& path) { return QFileInfo::exists(path); });
+    m_context.desktop.openDocument(QDir::cleanPath(found != std::end(candidates) ? *found : candidates[0]));
 }
 
 void Form1::Norme_Click()

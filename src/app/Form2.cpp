@@ -258,7 +258,7 @@ void Form2::Command1_Click()
 
         m_main = std::make_unique<Form1>(Form1Setup{*m_session, m_setup.dialogs, m_setup.desktop, m_setup.clock, m_setup.printers,
                                                     m_setup.scanner, m_setup.programFolder, *m_notes, m_setup.endProgram, login});
-        m_main->show();
+        m_main->showMaximized();
         hide();
         return;
     }

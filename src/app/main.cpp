@@ -55,7 +55,7 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quadrilo"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("quadrilo"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("example.quadrilo.Quadrilo"));
     QApplication::setWindowIcon(quadrilo::programIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));

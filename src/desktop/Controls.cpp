@@ -45,6 +45,9 @@ QComboBox* makeEditableCombo(const char* name)
     // A completion that ignored case would rewrite "comune" into "Comune"
     // when the field loses the focus.
     combo->completer()->setCaseSensitivity(Qt::CaseSensitive);
+    // Long entries do not widen the field beyond the window.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(10);
     return combo;
 }
 

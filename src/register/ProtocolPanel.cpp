@@ -142,7 +142,10 @@ void ProtocolPanel::buildFields(QVBoxLayout* layout)
         ->setBuddy(m_documentDate);
     addCaptionedField(grid, 2, 0, QStringLiteral("Contatto/Mittente/Destinatario"), m_correspondent, 3);
     addCaptionedField(grid, 2, 3, QStringLiteral("Oggetto"), m_subject, 2);
-    addCaptionedField(grid, 4, 0, QStringLiteral("Note"), m_note, 5);
+    addCaptionedField(grid, 4, 0, QStringLiteral("Note"), m_note, 4);
+    m_sideButtons = new QGridLayout;
+    m_sideButtons->setContentsMargins(0, 0, 0, 0);
+    grid->addLayout(m_sideButtons, 5, 4);
     addCaptionedField(grid, 6, 0, QStringLiteral("Allegati"), m_attachments);
     addCaptionedField(grid, 6, 1, QStringLiteral("Settore di appartenenza"), m_sector, 2);
     addCaptionedField(grid, 6, 3, QStringLiteral("Assegnata a:"), m_assignee, 2);
@@ -193,13 +196,12 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
 
     m_newContact = makeButton("Command15", QStringLiteral("&Nuovo Contatto"));
     m_selectContact = makeButton("cmd14", QStringLiteral("&Seleziona Contatto"));
-    auto* contacts = new QHBoxLayout;
-    contacts->addWidget(m_commandFrame, 1);
-    contacts->addWidget(m_newContact);
-    contacts->addWidget(m_selectContact);
-    contacts->addWidget(m_scan);
-    contacts->addWidget(m_attachmentsView);
-    layout->addLayout(contacts);
+    // Beside the note, where they take no height from the list.
+    m_sideButtons->addWidget(m_newContact, 0, 0);
+    m_sideButtons->addWidget(m_selectContact, 0, 1);
+    m_sideButtons->addWidget(m_scan, 1, 0);
+    m_sideButtons->addWidget(m_attachmentsView, 1, 1);
+    layout->addWidget(m_commandFrame);
 
     connect(m_insert, &QPushButton::clicked, this, &ProtocolPanel::Command16_Click);
     connect(m_modify, &QPushButton::clicked, this, &ProtocolPanel::Command17_Click);

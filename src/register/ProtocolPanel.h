@@ -16,6 +16,7 @@
 class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -132,6 +133,7 @@ private:
     QGroupBox* m_calendarFrame = nullptr;
     QCalendarWidget* m_calendar = nullptr;
     QVBoxLayout* m_pickerArea = nullptr;
+    QGridLayout* m_sideButtons = nullptr;  // contact and attachment buttons
     QTreeView* m_list = nullptr;
 };
 
