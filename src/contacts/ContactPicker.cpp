@@ -26,6 +26,7 @@ ContactPicker::ContactPicker(PanelContext& context, QWidget* parent)
     m_list->setMinimumHeight(120);
     auto* hint = new QLabel(QStringLiteral("Clicca sul contatto da selezionare e poi ESCI"));
     hint->setBuddy(m_list);
+    m_list->setAccessibleName(title());
     m_exit = new QPushButton(QStringLiteral("&Esci"));
     m_exit->setObjectName(QStringLiteral("Command6"));
     layout->addWidget(m_list);

@@ -78,6 +78,9 @@ QLabel* addCaptionedField(QGridLayout* grid, int row, int column, const QString&
     if (!caption.isEmpty()) {
         label = new QLabel(caption);
         label->setBuddy(field);
+        // A screen reader names a field after its buddy only when they are siblings.
+        if (field->accessibleName().isEmpty())
+            field->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
         grid->addWidget(label, row, column, 1, columnSpan);
     }
     grid->addWidget(field, row + 1, column, 1, columnSpan);

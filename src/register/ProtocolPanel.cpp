@@ -86,6 +86,7 @@ ProtocolPanel::ProtocolPanel(PanelContext& context, QWidget* parent)
     m_list->header()->setStretchLastSection(false);
     m_list->setModel(&m_listModel);
     listCaption->setBuddy(m_list);
+    m_list->setAccessibleName(listCaption->text());
     connect(m_list, &QTreeView::clicked, this, &ProtocolPanel::ListView1_ItemClick);
     // Enter on a row loads it too, for the keyboard.
     connect(m_list, &QTreeView::activated, this, &ProtocolPanel::ListView1_ItemClick);
@@ -136,10 +137,12 @@ void ProtocolPanel::buildFields(QVBoxLayout* layout)
         return box;
     };
     addCaptionedField(grid, 0, 1, QStringLiteral("Data"), dateWithPicker(m_pickDate, m_date))->setBuddy(m_date);
+    m_date->setAccessibleName(QStringLiteral("Data"));
     addCaptionedField(grid, 0, 2, QStringLiteral("Tipo Corrispondenza"), m_correspondenceType);
     addCaptionedField(grid, 0, 3, QStringLiteral("Tipo Documento"), m_documentType);
     addCaptionedField(grid, 0, 4, QStringLiteral("Data Documento"), dateWithPicker(m_pickDocumentDate, m_documentDate))
         ->setBuddy(m_documentDate);
+    m_documentDate->setAccessibleName(QStringLiteral("Data Documento"));
     addCaptionedField(grid, 2, 0, QStringLiteral("Contatto/Mittente/Destinatario"), m_correspondent, 3);
     addCaptionedField(grid, 2, 3, QStringLiteral("Oggetto"), m_subject, 2);
     addCaptionedField(grid, 4, 0, QStringLiteral("Note"), m_note, 4);

@@ -82,6 +82,7 @@ UsersPanel::UsersPanel(PanelContext& context, QWidget* parent)
     m_list->setRootIsDecorated(false);
     m_list->setMinimumHeight(120);
     listCaption->setBuddy(m_list);
+    m_list->setAccessibleName(listCaption->text());
     layout->addWidget(listCaption);
     layout->addWidget(m_list, 1);
 

@@ -8,6 +8,7 @@
 #include <QCalendarWidget>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -336,6 +337,15 @@ TEST_F(MainWindowTest, FieldsCarryTheirCaptionsForTheKeyboardAndScreenReaders)
         for (QLabel* label : form->findChildren<QLabel*>())
             hasBuddy = hasBuddy || label->buddy() == field;
         EXPECT_TRUE(hasBuddy) << name;
+    }
+    // What a screen reader says of the fields beside their date boxes and of the lists.
+    const std::pair<const char*, const char*> named[] = {
+        {"Text2", "Data"}, {"Text3", "Data Documento"}, {"ListView1", "Lista/ Seleziona  Protocolli"},
+        {"ListView2", "Utenti Abilitati"}, {"ListView3", "Seleziona Contatto"}, {"Text4", "Contatto/Mittente/Destinatario"}};
+    for (const auto& [name, caption] : named) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(form->findChild<QWidget*>(s(name)));
+        ASSERT_NE(accessible, nullptr) << name;
+        EXPECT_EQ(accessible->text(QAccessible::Name), s(caption)) << name;
     }
 }
 

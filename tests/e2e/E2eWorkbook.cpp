@@ -3,7 +3,7 @@
 // Users: Rossi/alfa (row 2) and rossi/beta (row 3), names that differ only in
 // case; users-area password "area", Excel password "excel".
 // Entrata: 1 "Lettera A", 2 "Lettera B", then 1 again "Lettera C", as after
-// the counter was set back; the counter holds 2.
+// the counter was set back; the counter holds 2. One contact, COMUNE DI PROVA.
 
 #include "store/Layout.h"
 #include "store/Session.h"
@@ -54,6 +54,10 @@ int main(int argc, char** argv)
         ++row;
     }
     varie->setNumber(layout::kEntrataCounter.row, layout::kEntrataCounter.column, 2);
+    auto cliente = book.sheet(layout::kCliente);
+    cliente->setNumber(2, layout::contact::kId, 1);
+    cliente->setText(2, layout::contact::kName, QStringLiteral("COMUNE DI PROVA"));
+    cliente->setNumber(layout::kContactIdCounter.row, layout::kContactIdCounter.column, 2);
 
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(folder.absoluteFilePath(layout::kAttachmentFolder));

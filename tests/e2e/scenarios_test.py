@@ -247,12 +247,81 @@ def last_user(args):
     check_cell("users: Varie N2 is still Rossi", cells, "Varie", "N2", ("text", "Rossi"))
 
 
+# What a person reads or uses on a panel; cells and headers scroll with their list.
+CONTROLS = {"push button", "text", "password text", "combo box", "check box", "radio button",
+            "label", "table", "tree", "tree table", "list", "calendar", "page tab"}
+SCREEN = (0, 0, 1366, 768)
+
+
+def controls(node):
+    """The showing controls under node, hidden subtrees (a closed calendar) skipped."""
+    found = []
+    for each in node.children:
+        try:
+            if not each.showing:
+                continue
+            role = each.roleName
+        except Exception:
+            continue
+        if role in CONTROLS:
+            found.append(each)
+        if role not in ("table", "tree", "tree table", "list", "combo box", "calendar"):
+            found.extend(controls(each))
+    return found
+
+
+def outside(node, box):
+    x, y, width, height = node.extents
+    bx, by, bwidth, bheight = box
+    return x < bx or y < by or x + width > bx + bwidth or y + height > by + bheight or width <= 0 or height <= 0
+
+
+def check_panel(name, panel, window):
+    """Every control of the panel lies whole inside the window."""
+    box = window.extents
+    cut = ["%s %r at %r" % (node.roleName, node.name, tuple(node.extents)) for node in controls(panel)
+           if outside(node, box)]
+    check("fits: %s, every control inside the window %r" % (name, tuple(box)), not cut, cut[:8])
+
+
+def fits_screen(args):
+    """On a 1366 x 768 screen every control of every panel shows whole."""
+    with e2e.Program(args, "fits-screen") as program:
+        main = log_in(program, "Rossi", "alfa")
+        e2e.wait_for("the main window maximised", lambda: not outside(main, SCREEN) and main.extents[2] > 1200)
+        check("fits: the main window inside the screen", not outside(main, SCREEN), tuple(main.extents))
+
+        menu(program, main, "Quadrilo", "Gestione in Entrata")
+        protocol = e2e.child(main, " Prot. in Entrata", "label").parent
+        check_panel("Entrata", protocol, main)
+        e2e.press(e2e.child(protocol, "Scegli la data dal calendario", "check box"))
+        calendar = e2e.child(protocol, "Calendario")
+        check_panel("calendar", calendar.parent, main)
+        e2e.press(e2e.child(protocol, "Scegli la data dal calendario", "check box"))
+        e2e.press(e2e.child(protocol, "Seleziona Contatto", "push button"))
+        picker = e2e.child(main, "Seleziona Contatto", "tree").parent
+        check_panel("contact picker", picker, main)
+        check_panel("Entrata with the picker open", protocol, main)
+
+        for entry, title in (("Gestione Contatti", "Gestione Contatto"), ("Impostazioni", "Impostazioni"),
+                             ("Stampe", "Stampe")):
+            e2e.press(e2e.child(main, entry, "menu item"))
+            check_panel(title, e2e.child(main, title, "panel"), main)
+
+        e2e.press(e2e.child(main, "Utenti/Password", "menu item"))
+        _, prompt = program.message_box("Digita  la Password  di Accesso Area Utenti")
+        e2e.type_into(e2e.child(prompt, role="text"), "area")
+        e2e.press(e2e.button_of(prompt, "OK"))
+        check_panel("Utente/Password", e2e.child(main, "Utente/Password", "panel"), main)
+
+
 SCENARIOS = {
     "header-row": header_row,
     "case-name": case_differing_name,
     "kill-after-insert": kill_after_insert,
     "repeated-number": repeated_number,
     "last-user": last_user,
+    "fits-screen": fits_screen,
 }
 
 
