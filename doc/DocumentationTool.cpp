@@ -69,7 +69,7 @@ class NoPrinters final : public Printers {
 public:
     QStringList printerNames() const override { return {QStringLiteral("Ufficio")}; }
     QString defaultPrinter() const override { return QStringLiteral("Ufficio"); }
-    bool print(const QString&, const QString&, const std::function<void(QPagedPaintDevice&)>&) override { return false; }
+    PrintJob print(const QString&, const QString&, const DrawPages&) override { return {}; }
 };
 
 class NoScanner final : public Scanner {

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   cmake g++ pkg-config make
-  qt6-base-dev libgsf-1-dev nettle-dev libsane-dev
+  qt6-base-dev libgsf-1-dev nettle-dev libsane-dev libcups2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libreoffice-calc-nogui python3-uno python3
   clang libclang-rt-14-dev

@@ -2,6 +2,7 @@
 
 #include "desktop/Printers.h"
 #include "printing/ListPrinting.h"
+#include "printing/PrintOutcome.h"
 #include "printing/SheetPrint.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
@@ -76,23 +77,25 @@ std::optional<int> printContactList(PanelContext& context, QWidget* parent)
     }
     layOutContacts(workbook, *sheet, context.clock.now().date(), *zoom);
     const int count = planPrint(*sheet).pagesDown;
-    const QString printer = context.printers.defaultPrinter();
+    const QString printer = context.printers.currentPrinter();
+    const PageFacts facts = pageFacts(context.clock.now(), context.session.path());
     int printed = 0;
     for (int page = 1; page <= count; ++page) {
         sheet->setNumber(1, kPageCell, page);
         sheet->setNumber(1, kCountCell, count);
         if (!dialogs.askYesNo(parent, QStringLiteral("Stampa Risultato "), pageQuestion(page, count)))
             break;
-        const bool done = !printer.isEmpty()
-            && context.printers.print(printer, QStringLiteral("Stampa Contatti"),
-                                      [&](QPagedPaintDevice& device) { printSheet(device, *sheet, page); });
-        if (!done) {
-            dialogs.message(parent, kProductName,
-                            printer.isEmpty() ? QStringLiteral(" ERRORE: Nessuna stampante predefinita: la stampa non è stata eseguita !")
-                                              : QStringLiteral(" ERRORE: La stampa su %1 non è riuscita !").arg(printer),
+        if (printer.isEmpty()) {
+            dialogs.message(parent, kProductName, QStringLiteral(" ERRORE: Nessuna stampante predefinita: la stampa non è stata eseguita !"),
                             MessageIcon::Stop);
             break;
         }
+        const PrintJob job = context.printers.print(printer, QStringLiteral("Stampa Contatti"), [&](QPagedPaintDevice& device) {
+            printSheet(device, *sheet, page, {}, facts);
+            return true;
+        });
+        if (!tellPrintOutcome(dialogs, parent, job, printer))
+            break;
         ++printed;
     }
     context.saveWorkbook();

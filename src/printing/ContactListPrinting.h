@@ -1,6 +1,6 @@
 #pragma once
 
-// The address book printed page by page on the default printer, in
+// The address book printed page by page on the current printer, in
 // landscape, with the header row and the id and name columns on every page.
 
 #include "desktop/PanelContext.h"

@@ -1,6 +1,7 @@
 #include "printing/LabelPrinting.h"
 
 #include "desktop/Printers.h"
+#include "printing/PrintOutcome.h"
 #include "printing/SheetPrint.h"
 #include "store/Sheet.h"
 
@@ -56,24 +57,27 @@ LabelOutcome printProtocolLabel(PanelContext& context, QWidget* parent, Register
 
     // The cell alone is the print area while the label prints.
     sheet->editPageSetup().printArea = {xls::CellRange{kLabelRow - 1, kLabelRow - 1, kLabelColumn - 1, kLabelColumn - 1}};
-    const QString printer = context.printers.defaultPrinter();
-    const bool printed = !printer.isEmpty()
-        && context.printers.print(printer, QStringLiteral("Etichetta protocollo"),
-                                  [&](QPagedPaintDevice& device) { printSheet(device, *sheet); });
+    const QString printer = context.printers.currentPrinter();
+    PrintJob job;
+    if (printer.isEmpty())
+        job.problem = QStringLiteral("nessuna stampante scelta né predefinita");
+    else
+        job = context.printers.print(printer, QStringLiteral("Etichetta protocollo"), [&](QPagedPaintDevice& device) {
+            printSheet(device, *sheet, std::nullopt, {}, pageFacts(context.clock.now(), context.session.path()));
+            return true;
+        });
     sheet->editPageSetup().printArea = {};
 
     sheet->select(store::CellRef{5, 46});  // AT5
     sheet->clear(kLabelRow, kLabelColumn);
     sheet->select(store::CellRef{kLabelRow, kLabelColumn});
     sheet->setRowHeight(kLabelRow, 14);
-    if (!printed) {
-        context.dialogs.message(parent, kProductName,
-                                printer.isEmpty() ? QStringLiteral(" ERRORE: Nessuna stampante predefinita: l'etichetta non è stata stampata !")
-                                                  : QStringLiteral(" ERRORE: La stampa dell'etichetta su %1 non è riuscita !").arg(printer),
+    if (printer.isEmpty()) {
+        context.dialogs.message(parent, kProductName, QStringLiteral(" ERRORE: Nessuna stampante predefinita: l'etichetta non è stata stampata !"),
                                 MessageIcon::Stop);
         return LabelOutcome::PrintFailed;
     }
-    return LabelOutcome::Printed;
+    return tellPrintOutcome(context.dialogs, parent, job, printer) ? LabelOutcome::Printed : LabelOutcome::PrintFailed;
 }
 
 } // namespace quadrilo::printing

@@ -1,7 +1,8 @@
 #pragma once
 
 // The label of the protocol shown on the protocol panel, printed on the
-// default printer from the scratch cell AU1 of sheet Entrata.
+// current printer (the one chosen in the printer window during the run, else
+// the default) from the scratch cell AU1 of sheet Entrata.
 
 #include "desktop/PanelContext.h"
 #include "store/Layout.h"
@@ -24,7 +25,7 @@ QString labelText(store::layout::RegisterKind kind, const LabelFields& fields);
 enum class LabelOutcome { Printed, MissingField, PrintFailed };
 
 // Formats AU1 of Entrata as a label, writes the text, prints that cell alone
-// on the default printer, then empties it and gives row 1 its height of 14
+// on the current printer, then empties it and gives row 1 its height of 14
 // points back. A missing field (nothing changed) and a failed print are told
 // to the user.
 LabelOutcome printProtocolLabel(PanelContext& context, QWidget* parent, store::layout::RegisterKind kind, const LabelFields& fields);

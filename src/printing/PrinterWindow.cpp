@@ -2,6 +2,7 @@
 
 #include "desktop/Controls.h"
 #include "desktop/Printers.h"
+#include "printing/PrintOutcome.h"
 #include "printing/SheetPrint.h"
 #include "store/Sheet.h"
 
@@ -97,11 +98,11 @@ void PrinterWindow::Command1_Click()
         return;
     }
     applyListPageSetup(workbook, code, m_context.clock.now().date(), *zoom);
-    const bool printed = printWithProgress(printer, list.title, *sheet);
-    if (!printed) {
-        dialogs.message(this, kProductName, QStringLiteral(" ERRORE: La stampa su %1 non è riuscita !").arg(printer), MessageIcon::Stop);
+    // The printer chosen here is the one of the run: labels and the address book follow it.
+    m_context.printers.choose(printer);
+    const PrintJob job = printWithProgress(printer, list.title, *sheet);
+    if (!tellPrintOutcome(m_context.dialogs, this, job, printer))
         return;
-    }
     if (code == ListCode::Lists)
         sheet->activate();
     m_code->clear();
@@ -109,25 +110,27 @@ void PrinterWindow::Command1_Click()
     m_context.saveWorkbook();
 }
 
-bool PrinterWindow::printWithProgress(const QString& printer, const QString& title, const store::Sheet& sheet)
+PrintJob PrinterWindow::printWithProgress(const QString& printer, const QString& title, const store::Sheet& sheet)
 {
-    // A whole register is hundreds of pages: the pages drawn are shown, and
-    // the cursor waits.
-    QProgressDialog progress(QStringLiteral("Stampa in corso: %1").arg(title), QString(), 0, 1, this);
+    // A whole register is hundreds of pages: the pages drawn are shown, the
+    // cursor waits, and Annulla stops it before anything is sent.
+    QProgressDialog progress(QStringLiteral("Stampa in corso: %1").arg(title), QStringLiteral("Annulla"), 0, 1, this);
     progress.setWindowTitle(kProductName);
     progress.setWindowModality(Qt::ApplicationModal);  // the sheet must not change while it is drawn
     progress.setMinimumDuration(500);
     progress.setAutoReset(false);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool printed = m_context.printers.print(printer, title, [&](QPagedPaintDevice& device) {
-        printSheet(device, sheet, std::nullopt, [&](int drawn, int total) {
-            progress.setMaximum(total);
-            progress.setLabelText(QStringLiteral("Stampa in corso: %1\npagina %2 di %3").arg(title).arg(drawn).arg(total));
-            progress.setValue(drawn);
-        });
+    const PageFacts facts = pageFacts(m_context.clock.now(), m_context.session.path());
+    const PrintJob job = m_context.printers.print(printer, title, [&](QPagedPaintDevice& device) {
+        return !printSheet(device, sheet, std::nullopt, [&](int drawn, int total) {
+                    progress.setMaximum(total);
+                    progress.setLabelText(QStringLiteral("Stampa in corso: %1\npagina %2 di %3").arg(title).arg(drawn).arg(total));
+                    progress.setValue(drawn);
+                    return !progress.wasCanceled();
+                }, facts).cancelled;
     });
     QGuiApplication::restoreOverrideCursor();
-    return printed;
+    return job;
 }
 
 } // namespace quadrilo::printing

@@ -4,6 +4,7 @@
 // the requested list printed on it.
 
 #include "desktop/PanelContext.h"
+#include "desktop/Printers.h"
 #include "printing/ListPrinting.h"
 
 #include <QWidget>
@@ -32,7 +33,7 @@ protected:
 
 private:
     void Command1_Click();
-    bool printWithProgress(const QString& printer, const QString& title, const store::Sheet& sheet);
+    PrintJob printWithProgress(const QString& printer, const QString& title, const store::Sheet& sheet);
 
     PanelContext& m_context;
     QComboBox* m_printer = nullptr;  // Combo1

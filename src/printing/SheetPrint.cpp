@@ -2,11 +2,17 @@
 
 #include "store/CellValue.h"
 
+#include <QFileInfo>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QTextLayout>
+#include <QTextOption>
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace quadrilo::printing {
 
@@ -16,17 +22,23 @@ constexpr double kPointsPerInch = 72;
 constexpr int kHeaderFontPoints = 10;
 constexpr int kCellFontPoints = 10;
 constexpr double kCellPadding = 2;
+// Room for the rounding of glyph positions at the printer's resolution.
+constexpr double kMeasureSlack = 1.5;
 
-// Widths of columns are measured in Arial: its metric twin first.
-QFont printFont()
+// The page's font: Arial's metric twin first. Unhinted, so that what is
+// measured is what is drawn at any resolution.
+QFont printFont(int pixels)
 {
     QFont font;
     font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixels);
+    font.setHintingPreference(QFont::PreferNoHinting);
     return font;
 }
 
-// A column's width in points: characters of the default font's digit, as a
-// spreadsheet converts them (7 pixels a digit plus 5 of padding, at 96 dpi).
+// A column's width in points as the workbook gives it: characters of the
+// default font's digit, as a spreadsheet converts them (7 pixels a digit plus
+// 5 of padding, at 96 dpi).
 double columnPoints(const store::Sheet& sheet, int column)
 {
     const double characters = sheet.columnWidth(column);
@@ -35,10 +47,37 @@ double columnPoints(const store::Sheet& sheet, int column)
     return (std::trunc(characters * 7 + 0.5) + 5) * 0.75;
 }
 
+// Texts of their own lines (a label) wrap in their cell as they stand.
+bool isMultiLine(const QString& text) { return text.contains(QLatin1Char('\n')); }
+
+// Long texts wrap between words; a word longer than the line (an address)
+// is broken where it must.
+QTextOption wrapping(Qt::Alignment alignment)
+{
+    QTextOption option(alignment);
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    return option;
+}
+
+// The height of text wrapped as drawn, at width.
+double wrappedHeight(const QFont& font, const QString& text, double width)
+{
+    QTextLayout layout(QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator), font);
+    layout.setTextOption(wrapping(Qt::AlignLeft | Qt::AlignTop));
+    layout.beginLayout();
+    double height = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(1.0, width));
+        height += line.height();
+    }
+    layout.endLayout();
+    return height;
+}
+
 struct Layout {
     store::RangeRef range;
-    std::vector<double> widths;   // per column of range
-    std::vector<double> heights;  // per row of range
+    std::vector<double> widths;   // per column of range, widened to their texts
+    std::vector<double> heights;  // per row of range, grown for wrapped texts
     QSizeF paper;                 // points
     QRectF body;                  // points: the paper less the margins
     double scale = 1;
@@ -83,6 +122,62 @@ std::vector<std::pair<int, int>> cut(const std::vector<double>& sizes, int start
     return runs;
 }
 
+// Widens each column to its longest text in the page's font (at most half
+// the printable width), as far as the columns still fit across the page at
+// the zoom; a text longer than its column then wraps, and its row grows to
+// hold it, as rows holding lines of their own do.
+void fitTexts(const store::Sheet& sheet, Layout& layout, double scale)
+{
+    const QFontMetricsF metrics(printFont(kCellFontPoints));
+    const auto textAt = [&](size_t r, size_t c) {
+        return sheet.text(layout.range.first.row + static_cast<int>(r), layout.range.first.column + static_cast<int>(c));
+    };
+    const std::vector<double> given = layout.widths;
+    std::vector<double> wanted = given;
+    const double widest = std::max(72.0, layout.body.width() / 2);
+    for (size_t r = 0; r < layout.heights.size(); ++r)
+        for (size_t c = 0; c < given.size(); ++c) {
+            const QString text = textAt(r, c);
+            if (!text.isEmpty() && !isMultiLine(text) && given[c] > 0)
+                wanted[c] = std::max(wanted[c], std::min(widest, metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack));
+        }
+    const double givenTotal = std::accumulate(given.begin(), given.end(), 0.0);
+    const double wantedTotal = std::accumulate(wanted.begin(), wanted.end(), 0.0);
+    const double across = scale > 0 ? layout.body.width() / scale : wantedTotal;
+    if (wantedTotal > across && givenTotal < across) {
+        // The room a page has left is shared: the columns that ask least
+        // (a date) get all they ask, the others an equal share of the rest.
+        std::vector<size_t> order(given.size());
+        std::iota(order.begin(), order.end(), size_t{0});
+        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return wanted[a] - given[a] < wanted[b] - given[b]; });
+        double room = across - givenTotal;
+        for (size_t i = 0; i < order.size(); ++i) {
+            const size_t c = order[i];
+            const double extra = std::min(wanted[c] - given[c], room / static_cast<double>(order.size() - i));
+            layout.widths[c] = given[c] + extra;
+            room -= extra;
+        }
+    } else if (wantedTotal <= across) {
+        layout.widths = wanted;
+    }
+    for (size_t r = 0; r < layout.heights.size(); ++r) {
+        if (layout.heights[r] <= 0)
+            continue;
+        for (size_t c = 0; c < layout.widths.size(); ++c) {
+            const QString text = textAt(r, c);
+            const double width = layout.widths[c];
+            if (text.isEmpty() || width <= 0)
+                continue;
+            double height = 0;
+            if (isMultiLine(text))
+                height = wrappedHeight(printFont(kCellFontPoints - 1), text, width - kCellPadding * 5) + 2 * kCellPadding;
+            else if (metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack > width)
+                height = wrappedHeight(printFont(kCellFontPoints), text, width - 2 * kCellPadding - kMeasureSlack) + 2 * kCellPadding;
+            layout.heights[r] = std::max(layout.heights[r], height);
+        }
+    }
+}
+
 Layout makeLayout(const store::Sheet& sheet)
 {
     const xls::PageSetup& setup = sheet.pageSetup();
@@ -97,6 +192,9 @@ Layout makeLayout(const store::Sheet& sheet)
     layout.body = QRectF(setup.leftMargin * kPointsPerInch, setup.topMargin * kPointsPerInch,
                          layout.paper.width() - (setup.leftMargin + setup.rightMargin) * kPointsPerInch,
                          layout.paper.height() - (setup.topMargin + setup.bottomMargin) * kPointsPerInch);
+    // A zoom keeps its scale, and the texts fit the pages it gives; a fit to
+    // the page takes its scale from the widened columns.
+    fitTexts(sheet, layout, setup.fitToPage ? 0 : std::clamp(setup.scale / 100.0, 0.1, 4.0));
     double totalWidth = 0;
     for (double width : layout.widths)
         totalWidth += width;
@@ -121,26 +219,36 @@ Layout makeLayout(const store::Sheet& sheet)
     return layout;
 }
 
+// The left, centre and right sections of a header or footer in the band at
+// distance from the top (or, for a footer, from the bottom) of the paper.
+void drawSections(QPainter& painter, const Layout& layout, const xls::PageSetup& setup, const Sections& sections, bool footer)
+{
+    if (sections.left.isEmpty() && sections.centre.isEmpty() && sections.right.isEmpty())
+        return;
+    painter.setFont(printFont(kHeaderFontPoints));
+    const double height = kHeaderFontPoints * 2;
+    const double top = footer ? layout.paper.height() - setup.footerMargin * kPointsPerInch - height
+                              : setup.headerMargin * kPointsPerInch;
+    const QRectF band(setup.leftMargin * kPointsPerInch, top,
+                      layout.paper.width() - (setup.leftMargin + setup.rightMargin) * kPointsPerInch, height);
+    const Qt::Alignment vertical = footer ? Qt::AlignBottom : Qt::AlignTop;
+    painter.drawText(band, Qt::AlignLeft | vertical, sections.left);
+    painter.drawText(QRectF(0, top, layout.paper.width(), height), Qt::AlignHCenter | vertical, sections.centre);
+    painter.drawText(band, Qt::AlignRight | vertical, sections.right);
+}
+
 void drawPage(QPainter& painter, const store::Sheet& sheet, const Layout& layout, std::pair<int, int> rows,
-              std::pair<int, int> columns)
+              std::pair<int, int> columns, const PageFacts& facts)
 {
     const xls::PageSetup& setup = sheet.pageSetup();
-    const QString header = centreSection(setup.header);
-    if (!header.isEmpty()) {
-        // Sizes in the drawing's own units, which are points.
-        QFont font = printFont();
-        font.setPixelSize(kHeaderFontPoints);
-        painter.setFont(font);
-        const QRectF band(0, setup.headerMargin * kPointsPerInch, layout.paper.width(), kHeaderFontPoints * 2);
-        painter.drawText(band, Qt::AlignHCenter | Qt::AlignTop, header);
-    }
+    drawSections(painter, layout, setup, headerSections(setup.header, facts), false);
+    drawSections(painter, layout, setup, headerSections(setup.footer, facts), true);
 
     painter.save();
     painter.translate(layout.body.topLeft());
     painter.scale(layout.scale, layout.scale);
-    QFont font = printFont();
-    font.setPixelSize(kCellFontPoints);
-    painter.setFont(font);
+    painter.setFont(printFont(kCellFontPoints));
+    const QFontMetricsF metrics(painter.font());
     QPen grid(QColor(160, 160, 160));
     grid.setWidthF(0.5 / layout.scale);
     // The titles first, then the page's own rows and columns.
@@ -169,15 +277,17 @@ void drawPage(QPainter& painter, const store::Sheet& sheet, const Layout& layout
             if (!text.isEmpty()) {
                 const store::CellValue value = sheet.value(row, column);
                 const Qt::Alignment align = (value.isNumber() || value.isDate() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-                if (text.contains(QLatin1Char('\n'))) {
+                if (isMultiLine(text)) {
                     // Lines of their own (a label): wrapped from the top left, a little smaller.
-                    QFont small = painter.font();
-                    small.setPixelSize(kCellFontPoints - 1);
                     painter.save();
-                    painter.setFont(small);
+                    painter.setFont(printFont(kCellFontPoints - 1));
                     painter.drawText(cell.adjusted(kCellPadding * 4, kCellPadding, -kCellPadding, 0),
                                      Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
                     painter.restore();
+                } else if (metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack > width) {
+                    // Longer than the widest column: wrapped in its grown row.
+                    painter.drawText(cell.adjusted(kCellPadding, kCellPadding, -kCellPadding - kMeasureSlack, 0), text,
+                                     wrapping(Qt::AlignLeft | Qt::AlignTop));
                 } else {
                     painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0), align | Qt::TextSingleLine, text);
                 }
@@ -222,16 +332,53 @@ QPageLayout pageLayout(const xls::PageSetup& setup)
                        QMarginsF(0, 0, 0, 0), QPageLayout::Point);
 }
 
-QString centreSection(const QString& headerText)
+Sections headerSections(const QString& text, const PageFacts& facts)
 {
-    const qsizetype start = headerText.indexOf(QLatin1String("&C"));
-    if (start < 0)
-        return headerText.contains(QLatin1Char('&')) ? QString() : headerText;
-    QString text = headerText.mid(start + 2);
-    for (const char* code : {"&L", "&R"})
-        if (const qsizetype end = text.indexOf(QLatin1String(code)); end >= 0)
-            text.truncate(end);
-    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+    Sections sections;
+    QString* current = &sections.centre;
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const QChar c = text[i];
+        if (c != QLatin1Char('&') || i + 1 >= size) {
+            current->append(c);
+            continue;
+        }
+        const QChar code = text[++i];
+        switch (code.toUpper().unicode()) {
+        case 'L': current = &sections.left; break;
+        case 'C': current = &sections.centre; break;
+        case 'R': current = &sections.right; break;
+        case 'P': current->append(QString::number(facts.page)); break;
+        case 'N': current->append(QString::number(facts.pages)); break;
+        case 'D': current->append(facts.printedAt.toString(QStringLiteral("dd/MM/yyyy"))); break;
+        case 'T': current->append(facts.printedAt.toString(QStringLiteral("HH:mm"))); break;
+        case 'F': current->append(facts.fileName); break;
+        case 'A': current->append(facts.sheetName); break;
+        case '&': current->append(QLatin1Char('&')); break;
+        case '"':   // &"font,style"
+            while (i + 1 < size && text[i + 1] != QLatin1Char('"'))
+                ++i;
+            ++i;
+            break;
+        case 'K':   // &Krrggbb: a colour
+            i = std::min(i + 6, size - 1);
+            break;
+        default:
+            // &B &I &U &E &S &X &Y &G and font sizes (&10): formatting only.
+            while (code.isDigit() && i + 1 < size && text[i + 1].isDigit())
+                ++i;
+            break;
+        }
+    }
+    return sections;
+}
+
+PageFacts pageFacts(const QDateTime& now, const QString& workbookPath)
+{
+    PageFacts facts;
+    facts.printedAt = now;
+    facts.fileName = QFileInfo(workbookPath).fileName();
+    return facts;
 }
 
 PrintPlan planPrint(const store::Sheet& sheet)
@@ -242,7 +389,7 @@ PrintPlan planPrint(const store::Sheet& sheet)
 }
 
 PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::optional<int> onlyPage,
-                     const PageProgress& progress)
+                     const PageProgress& progress, const PageFacts& facts)
 {
     const Layout layout = makeLayout(sheet);
     device.setPageLayout(pageLayout(sheet.pageSetup()));
@@ -250,23 +397,29 @@ PrintPlan printSheet(QPagedPaintDevice& device, const store::Sheet& sheet, std::
     // Draw in points over the whole sheet of paper.
     painter.setWindow(0, 0, static_cast<int>(layout.paper.width()), static_cast<int>(layout.paper.height()));
     painter.setViewport(0, 0, device.width(), device.height());
-    const int total = onlyPage ? 1 : static_cast<int>(layout.rowPages.size() * layout.columnPages.size());
-    int page = 0;
-    int drawn = 0;
+    const int pages = static_cast<int>(layout.rowPages.size() * layout.columnPages.size());
+    const int total = onlyPage ? 1 : pages;
+    PageFacts page = facts;
+    page.pages = pages;
+    page.sheetName = sheet.name();
+    if (!page.printedAt.isValid())
+        page.printedAt = QDateTime::currentDateTime();
+    PrintPlan plan{layout.scale, 0, static_cast<int>(layout.rowPages.size()), false};
+    page.page = 0;
     for (const auto& columns : layout.columnPages)
         for (const auto& rows : layout.rowPages) {
-            ++page;
-            if (onlyPage && *onlyPage != page)
+            ++page.page;
+            if (plan.cancelled || (onlyPage && *onlyPage != page.page))
                 continue;
-            if (drawn > 0)
+            if (plan.pages > 0)
                 device.newPage();
-            drawPage(painter, sheet, layout, rows, columns);
-            ++drawn;
-            if (progress)
-                progress(drawn, total);
+            drawPage(painter, sheet, layout, rows, columns, page);
+            ++plan.pages;
+            if (progress && !progress(plan.pages, total))
+                plan.cancelled = true;
         }
     painter.end();
-    return PrintPlan{layout.scale, drawn, static_cast<int>(layout.rowPages.size())};
+    return plan;
 }
 
 } // namespace quadrilo::printing

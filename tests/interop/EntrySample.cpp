@@ -1,8 +1,10 @@
 // Runs the program offscreen on a new archive the way an office would: login,
 // protocols entered, one deleted and one changed, a contact, a lookup value
 // and a counter, exit. LibreOffice then reads the file (entry_test.py).
-// With --print-on, the Entrata list is also printed on that printer of the
-// system (tests/printing/cups_test.py).
+// With --print-on, a record with long texts is entered, the Entrata sheet
+// gets a footer as LibreOffice writes them, and the Entrata list is printed on
+// that printer of the system, chosen in the printer window; then the label of
+// the first record, which goes to the printer chosen (tests/printing/cups_test.py).
 //
 //   entry-sample DIR [--print-on PRINTER]
 //
@@ -13,6 +15,7 @@
 #include "app/Form2.h"
 #include "store/Layout.h"
 #include "store/Session.h"
+#include "store/Sheet.h"
 
 #include <QAction>
 #include <QApplication>
@@ -67,7 +70,7 @@ class NoPrinters final : public Printers {
 public:
     QStringList printerNames() const override { return {}; }
     QString defaultPrinter() const override { return {}; }
-    bool print(const QString&, const QString&, const std::function<void(QPagedPaintDevice&)>&) override { return false; }
+    PrintJob print(const QString&, const QString&, const DrawPages&) override { return {}; }
 };
 
 class NoScanner final : public Scanner {
@@ -192,8 +195,18 @@ int main(int argc, char** argv)
     click(*form, "Command1");
     find<QLineEdit>(*form, "Text27")->setText(QStringLiteral("41"));
     click(*form, "Command14");
-    if (printing)
+    if (printing) {
+        enter(*form, "MenuClienti", QStringLiteral("9/12/2026"), QStringLiteral("AMMINISTRAZIONE PROVINCIALE DI FORLI-CESENA"),
+              QStringLiteral("protocollo.generale@comune.esempio"), QStringLiteral("3"));
+        login.session()->workbook().sheet(store::layout::kEntrata)->editPageSetup().footer =
+            QStringLiteral("&L&\"Liberation Sans,Regular\"&10Quadrilo&CPagina &P di &N&R&A");
         printEntrataList(*form, QString::fromLocal8Bit(argv[3]));
+        find<QAction>(*form, "MenuClienti")->trigger();
+        loadRow(*form, 0);
+        find<QComboBox>(*form, "Combo7")->setEditText(QStringLiteral("Segreteria"));
+        find<QComboBox>(*form, "Combo8")->setEditText(QStringLiteral("Rossi"));
+        click(*form, "Command21");
+    }
     find<QAction>(*form, "MenuEsci")->trigger();
     return ended ? 0 : 1;
 }

@@ -64,6 +64,17 @@ TEST_F(LabelPrintingTest, TheLabelIsPrintedAndTheScratchCellEmptied)
     EXPECT_EQ(pdfText(printers.jobs[1].pdfPath).simplified(), text) << "the same layout again";
 }
 
+TEST_F(LabelPrintingTest, TheLabelGoesToThePrinterChosenDuringTheRun)
+{
+    openDefault();
+    printers.choose(s("Segreteria"));   // as the printer window does
+    trigger("MenuClienti");
+    fill("07/12/2026", "ALFA", "Ragioneria", "Rossi");
+    clickLabel();
+    ASSERT_EQ(printers.jobs.size(), 1u);
+    EXPECT_EQ(printers.jobs[0].printer, s("Segreteria"));
+}
+
 TEST_F(LabelPrintingTest, AnEmptyFieldPrintsNothing)
 {
     openDefault();

@@ -134,7 +134,10 @@ TEST_F(ListPrintingTest, ALongListTellsItsPagesAsTheyAreDrawn)
         TempDir scratch;
         QPdfWriter pdf(scratch.filePath(s("pagine.pdf")));
         std::vector<std::pair<int, int>> told;
-        printing::printSheet(pdf, entrata, onlyPage, [&](int drawn, int total) { told.emplace_back(drawn, total); });
+        printing::printSheet(pdf, entrata, onlyPage, [&](int drawn, int total) {
+            told.emplace_back(drawn, total);
+            return true;
+        });
         return told;
     };
     const auto every = drawnPages(std::nullopt);
@@ -142,6 +145,22 @@ TEST_F(ListPrintingTest, ALongListTellsItsPagesAsTheyAreDrawn)
     for (int page = 1; page <= plan.pages; ++page)
         EXPECT_EQ(every[static_cast<std::size_t>(page - 1)], std::pair(page, plan.pages));
     EXPECT_EQ(drawnPages(2), (std::vector<std::pair<int, int>>{{1, 1}}));
+
+    // Annulla after the second page: nothing more is drawn.
+    TempDir scratch;
+    QPdfWriter pdf(scratch.filePath(s("annullata.pdf")));
+    const printing::PrintPlan stopped = printing::printSheet(pdf, entrata, std::nullopt, [](int drawn, int) { return drawn < 2; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_EQ(stopped.pages, 2);
+}
+
+TEST_F(ListPrintingTest, AJobThePrinterRefusesIsToldWithItsReason)
+{
+    printers.refusal = s("la stampante Segreteria non accetta lavori");
+    printEntrata(3, "100");
+    EXPECT_EQ(dialogs.texts().last(),
+              s(" ERRORE: La stampa su Segreteria non è arrivata alla stampante: la stampante Segreteria non accetta lavori !"));
+    EXPECT_TRUE(m_window->isVisible()) << "the window stays for another printer";
 }
 
 TEST_F(ListPrintingTest, OnlyTheRunOfColumnAIsPrinted)
@@ -243,5 +262,13 @@ TEST(SheetPrint, TheZoomOrTheFitSetsTheScale)
     const printing::PrintPlan fitted = printing::planPrint(entrata);
     EXPECT_LT(fitted.scale, 1.0);
     EXPECT_EQ(fitted.pages, 1);
-    EXPECT_EQ(printing::centreSection(s("&LDitta&CTitolo && altro&RPagina")), s("Titolo & altro"));
+    const printing::Sections sections = printing::headerSections(s("&LDitta&CTitolo && altro&RPagina"), {});
+    EXPECT_EQ(sections.centre, s("Titolo & altro"));
+    // The codes LibreOffice and Excel write, fonts and colours dropped.
+    const printing::PageFacts facts{3, 12, QDateTime(QDate(2026, 12, 9), QTime(8, 5)), s("Protocollo.xls"), s("Entrata")};
+    const printing::Sections coded = printing::headerSections(
+        s("&L&\"Liberation Sans,Grassetto\"&14&KFF0000Comune&CPagina &P di &N&R&D &T &F &A"), facts);
+    EXPECT_EQ(coded.left, s("Comune"));
+    EXPECT_EQ(coded.centre, s("Pagina 3 di 12"));
+    EXPECT_EQ(coded.right, s("09/12/2026 08:05 Protocollo.xls Entrata"));
 }

@@ -65,18 +65,25 @@ QStringList ScriptedDialogs::texts() const
     return list;
 }
 
-bool PdfPrinters::print(const QString& printer, const QString& jobName, const std::function<void(QPagedPaintDevice&)>& draw)
+PrintJob PdfPrinters::print(const QString& printer, const QString& jobName, const DrawPages& draw)
 {
-    if (!names.contains(printer))
-        return false;
+    PrintJob job;
+    if (!names.contains(printer) || !refusal.isEmpty()) {
+        job.problem = refusal.isEmpty() ? QStringLiteral("la stampante %1 non è installata").arg(printer) : refusal;
+        return job;
+    }
     const QString path = m_folder.filePath(QStringLiteral("job%1.pdf").arg(jobs.size() + 1));
     {
         QPdfWriter writer(path);
         writer.setResolution(300);
-        draw(writer);
+        if (!draw(writer)) {
+            job.outcome = PrintJob::Outcome::Cancelled;
+            return job;
+        }
     }
     jobs.push_back({printer, jobName, path});
-    return true;
+    job.outcome = PrintJob::Outcome::Sent;
+    return job;
 }
 
 QString FakeScanner::acquireToFile(QWidget*, const QString& path)

@@ -113,10 +113,10 @@ public:
     };
     QStringList printerNames() const override { return names; }
     QString defaultPrinter() const override { return defaultName; }
-    bool print(const QString& printer, const QString& jobName,
-               const std::function<void(QPagedPaintDevice&)>& draw) override;
+    PrintJob print(const QString& printer, const QString& jobName, const DrawPages& draw) override;
 
     QStringList names{QStringLiteral("Ufficio"), QStringLiteral("Segreteria")};
+    QString refusal;   // not empty: every job is refused with this reason
     QString defaultName = QStringLiteral("Ufficio");
     std::vector<Job> jobs;
 
