@@ -10,6 +10,7 @@
 // save. Prints a plain table: median and minimum of the runs.
 // Exits non-zero when a step fails or reads back something else than was built.
 
+#include "desktop/NullDevices.h"
 #include "app/Form1.h"
 #include "app/Form4.h"
 #include "desktop/Desktop.h"
@@ -386,19 +387,6 @@ class NoDesktop final : public Desktop {
 public:
     void openDocument(const QString&) override {}
     void openWebPage(const QString&) override {}
-};
-
-class NoPrinters final : public Printers {
-public:
-    QStringList printerNames() const override { return {}; }
-    QString defaultPrinter() const override { return {}; }
-    PrintJob print(const QString&, const QString&, const DrawPages&) override { return {}; }
-};
-
-class NoScanner final : public Scanner {
-public:
-    std::optional<QString> selectSource(QWidget*) override { return std::nullopt; }
-    QString acquireToFile(QWidget*, const QString&) override { return QStringLiteral("nessuno scanner"); }
 };
 
 // ---- Timing ---------------------------------------------------------------

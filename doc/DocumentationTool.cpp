@@ -6,6 +6,7 @@
 //
 // Runs on the offscreen platform: no display is needed.
 
+#include "desktop/NullDevices.h"
 #include "app/FirstStart.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
@@ -63,19 +64,6 @@ class NoDesktop final : public Desktop {
 public:
     void openDocument(const QString&) override {}
     void openWebPage(const QString&) override {}
-};
-
-class NoPrinters final : public Printers {
-public:
-    QStringList printerNames() const override { return {QStringLiteral("Ufficio")}; }
-    QString defaultPrinter() const override { return QStringLiteral("Ufficio"); }
-    PrintJob print(const QString&, const QString&, const DrawPages&) override { return {}; }
-};
-
-class NoScanner final : public Scanner {
-public:
-    std::optional<QString> selectSource(QWidget*) override { return std::nullopt; }
-    QString acquireToFile(QWidget*, const QString&) override { return QStringLiteral("nessuno scanner"); }
 };
 
 class FixedClock final : public Clock {

@@ -9,6 +9,7 @@
 #include "printing/PrintPanel.h"
 #include "printing/PrinterWindow.h"
 #include "register/ClearFields.h"
+#include "scan/Attachments.h"
 #include "scan/ScanWindows.h"
 #include "register/CounterSettings.h"
 #include "register/ProtocolPanel.h"
@@ -104,6 +105,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(m_protocol->labelButton(), &QPushButton::clicked, this, &Form1::Command21_Click);
     connect(m_protocol->scanButton(), &QPushButton::clicked, this, &Form1::Command50_Click);
     connect(m_protocol->attachmentsButton(), &QPushButton::clicked, this, &Form1::Command51_Click);
+    connect(m_protocol->attachFileButton(), &QPushButton::clicked, this, &Form1::Command52_Click);
     connect(m_protocol->selectContactButton(), &QPushButton::clicked, m_picker, &contacts::ContactPicker::open);
     connect(m_picker, &contacts::ContactPicker::contactChosen, m_protocol, &protocol::ProtocolPanel::setCorrespondent);
     connect(m_picker->exitButton(), &QPushButton::clicked, this, &Form1::Command6_Click);
@@ -417,16 +419,22 @@ void Form1::Command72_Click()
         m_printerWindow->hide();
 }
 
-void Form1::Command50_Click()
+bool Form1::hasProtocolForDocument()
 {
     const protocol::ProtocolRecord record = m_protocol->record();
-    if (record.number.isEmpty() || record.correspondent.isEmpty()) {
-        m_context.dialogs.message(
-            this, QStringLiteral("Scanner"),
-            QStringLiteral("ERRORE : Il documento deve essere associato ad un Protocollo ed a un Contatto/Mittente/Destinatario "),
-            MessageIcon::Information);
+    if (!record.number.isEmpty() && !record.correspondent.isEmpty())
+        return true;
+    m_context.dialogs.message(
+        this, QStringLiteral("Scanner"),
+        QStringLiteral("ERRORE : Il documento deve essere associato ad un Protocollo ed a un Contatto/Mittente/Destinatario "),
+        MessageIcon::Information);
+    return false;
+}
+
+void Form1::Command50_Click()
+{
+    if (!hasProtocolForDocument())
         return;
-    }
     if (!m_scannerWindow) {
         m_scannerWindow = new scan::Form5(m_context, m_setup.scanner,
                                           [this](const QString& line) { m_protocol->appendToNote(line); });
@@ -440,6 +448,15 @@ void Form1::Command51_Click()
     auto* viewer = new scan::Form3(m_context);
     addCompanionWindow(viewer);
     viewer->show();
+}
+
+void Form1::Command52_Click()
+{
+    if (!hasProtocolForDocument())
+        return;
+    const QString name = scan::attachExistingFile(m_context, this);
+    if (!name.isEmpty())
+        m_protocol->appendToNote(scan::attachmentLine(name));
 }
 
 void Form1::Command15_Click()

@@ -104,6 +104,10 @@ private:
     void Command72_Click();
     void Command50_Click();
     void Command51_Click();
+    // "Allega file": a file of the computer copied into Prot and named in the note.
+    void Command52_Click();
+    // A document belongs to a protocol with its number and correspondent: else told.
+    bool hasProtocolForDocument();
     void Command15_Click();
     // The printer window for the list of code, loaded on first use.
     void openPrinterWindow(printing::ListCode code);

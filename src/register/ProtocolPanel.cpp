@@ -204,6 +204,8 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     m_sideButtons->addWidget(m_selectContact, 0, 1);
     m_sideButtons->addWidget(m_scan, 1, 0);
     m_sideButtons->addWidget(m_attachmentsView, 1, 1);
+    m_attachFile = makeButton("Command52", QStringLiteral("Allega &file"));
+    m_sideButtons->addWidget(m_attachFile, 2, 0);
     layout->addWidget(m_commandFrame);
 
     connect(m_insert, &QPushButton::clicked, this, &ProtocolPanel::Command16_Click);

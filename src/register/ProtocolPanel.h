@@ -62,6 +62,7 @@ public:
     QPushButton* labelButton() const { return m_label; }                         // Command21
     QPushButton* scanButton() const { return m_scan; }                           // Command50
     QPushButton* attachmentsButton() const { return m_attachmentsView; }         // Command51
+    QPushButton* attachFileButton() const { return m_attachFile; }               // Command52
     // A line added at the end of the note field.
     void appendToNote(const QString& line);
     void focusDate();
@@ -125,6 +126,7 @@ private:
     QPushButton* m_label = nullptr;
     QPushButton* m_scan = nullptr;
     QPushButton* m_attachmentsView = nullptr;
+    QPushButton* m_attachFile = nullptr;
     QPushButton* m_newContact = nullptr;
     QPushButton* m_selectContact = nullptr;
     QCheckBox* m_pickDate = nullptr;          // Check1

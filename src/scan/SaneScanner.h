@@ -1,25 +1,21 @@
 #pragma once
 
-// Scanning through SANE: the scanners it finds, one page read into a BMP file.
+// Scanning through SANE: the scanners it finds, one page read with the chosen
+// resolution, colours and area. SANE is used by one call at a time.
 
 #include "desktop/Scanner.h"
+
+#include <mutex>
 
 namespace quadrilo::scan {
 
 class SaneScanner final : public Scanner {
 public:
-    // The SANE names of the scanners found ("test:0", "genesys:libusb:001:004").
-    static QStringList deviceNames();
-
-    std::optional<QString> selectSource(QWidget* parent) override;
-    // Scans with the chosen scanner, or the first one found.
-    QString acquireToFile(QWidget* parent, const QString& path) override;
-
-    const QString& source() const { return m_source; }
-    void setSource(const QString& name) { m_source = name; }
+    QList<ScannerDevice> findScanners() override;
+    ScannedPage scan(const QString& device, const ScanSettings& settings, const ScanProgress& progress) override;
 
 private:
-    QString m_source;
+    std::mutex m_sane;
 };
 
 } // namespace quadrilo::scan

@@ -11,6 +11,7 @@
 // Every question is answered Sì and every input box with its proposed text;
 // every box is printed on stdout.
 
+#include "desktop/NullDevices.h"
 #include "app/Form1.h"
 #include "app/Form2.h"
 #include "store/Layout.h"
@@ -64,19 +65,6 @@ class NoDesktop final : public Desktop {
 public:
     void openDocument(const QString&) override {}
     void openWebPage(const QString&) override {}
-};
-
-class NoPrinters final : public Printers {
-public:
-    QStringList printerNames() const override { return {}; }
-    QString defaultPrinter() const override { return {}; }
-    PrintJob print(const QString&, const QString&, const DrawPages&) override { return {}; }
-};
-
-class NoScanner final : public Scanner {
-public:
-    std::optional<QString> selectSource(QWidget*) override { return std::nullopt; }
-    QString acquireToFile(QWidget*, const QString&) override { return QStringLiteral("nessuno scanner"); }
 };
 
 template <typename T>

@@ -5,7 +5,10 @@
 #include "scan/ScanWindows.h"
 #include "support/MainWindowFixture.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QProgressDialog>
+#include <QTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
@@ -60,8 +63,13 @@ TEST_F(ScanTest, AScanWritesTheFileAndNamesItInTheNote)
               (RecordedBox{Kind::Input, s("Scanner"), s("Digita il nome del documento, l'estensione del file è : TuoNomeFile.bmp"),
                            MessageIcon::None}));
     EXPECT_EQ(dialogs.boxes()[1], (RecordedBox{Kind::Message, QString(), s("Hai  immesso: 'abc.bmp"), MessageIcon::None}));
-    EXPECT_EQ(scanner.scanned, QStringList{attachment("abc.bmp")});
-    EXPECT_TRUE(QFileInfo::exists(attachment("abc.bmp")));
+    ASSERT_EQ(scanner.asked.size(), 1u);
+    EXPECT_EQ(scanner.asked[0].dpi, 200) << "letters: 200 dpi in grey, A4";
+    EXPECT_EQ(scanner.asked[0].mode, ColourMode::Grey);
+    EXPECT_EQ(scanner.asked[0].areaMillimetres, QSizeF(210, 297));
+    const QImage written(attachment("abc.bmp"), "BMP");
+    ASSERT_FALSE(written.isNull());
+    EXPECT_EQ(qRound(written.dotsPerMeterX() * 0.0254), 200) << "the file says the scan's resolution";
     EXPECT_EQ(note()->toPlainText(), s("\nAllegato:-abc.bmp")) << "the line break comes first";
     EXPECT_EQ(child<QLineEdit>(*window, "Text1")->text(), s("abc.bmp"));
 
@@ -101,7 +109,7 @@ TEST_F(ScanTest, AScanNeedsAProtocolAndAName)
     dialogs.clear();
     scan(window, s("ab"));
     EXPECT_EQ(dialogs.boxes().size(), 1u) << "a short name does nothing";
-    EXPECT_TRUE(scanner.scanned.isEmpty());
+    EXPECT_TRUE(scanner.asked.empty());
     EXPECT_TRUE(note()->toPlainText().isEmpty());
 }
 
@@ -162,6 +170,42 @@ TEST_F(ScanTest, TheViewerOpensTheChosenAttachment)
     EXPECT_EQ(desktop.documents.size(), 1) << "a cancelled choice opens nothing";
 }
 
+TEST_F(ScanTest, APdfGathersPagesWithTheChosenSettingsAndAFileIsAttachedUnderASafeName)
+{
+    openDefault();
+    QWidget* window = openScanner();
+    ASSERT_NE(window, nullptr);
+    QTest::mouseClick(child<QPushButton>(*window, "Command2"), Qt::LeftButton);
+    auto* device = child<QComboBox>(*window, "scannerDevice");
+    EXPECT_EQ(device->currentText(), s("Noname frontend-tester (dispositivo virtuale)"));
+    auto* resolution = child<QComboBox>(*window, "resolution");
+    resolution->setCurrentIndex(resolution->findData(300));
+    auto* colours = child<QComboBox>(*window, "colours");
+    colours->setCurrentIndex(colours->findData(static_cast<int>(ColourMode::Colour)));
+    dialogs.answerYes();   // a second page
+    dialogs.answerNo();    // no third
+    scan(window, s("lettera.pdf"));
+    ASSERT_EQ(scanner.asked.size(), 2u);
+    EXPECT_EQ(scanner.used, (QStringList{s("test:0"), s("test:0")}));
+    EXPECT_EQ(scanner.asked[1].dpi, 300);
+    EXPECT_EQ(scanner.asked[1].mode, ColourMode::Colour);
+    EXPECT_TRUE(readFileBytes(attachment("lettera.pdf")).startsWith("%PDF"));
+    EXPECT_EQ(pdfText(attachment("lettera.pdf")).count(QLatin1Char('\f')), 2) << "two pages";
+    EXPECT_EQ(note()->toPlainText(), s("\nAllegato:-lettera.pdf"));
+
+    // A file of the computer: copied into Prot, its name made safe and new.
+    TempDir mail;
+    const QString received = mail.filePath(s("Fattura n.12: marzo.pdf"));
+    ASSERT_TRUE(writeFileBytes(received, "%PDF-1.4 fattura"));
+    ASSERT_TRUE(writeFileBytes(attachment("Fattura n.12_ marzo.pdf"), "already here"));
+    dialogs.answerFile(received);
+    QTest::mouseClick(child<QPushButton>(*form, "Command52"), Qt::LeftButton);
+    EXPECT_EQ(readFileBytes(attachment("Fattura n.12_ marzo (2).pdf")), QByteArray("%PDF-1.4 fattura"));
+    EXPECT_EQ(readFileBytes(attachment("Fattura n.12_ marzo.pdf")), QByteArray("already here"));
+    EXPECT_TRUE(note()->toPlainText().endsWith(s("\nAllegato:-Fattura n.12_ marzo (2).pdf")));
+    EXPECT_TRUE(QFileInfo::exists(received)) << "copied, never moved";
+}
+
 // SANE's test backend: two virtual scanners, a real acquisition.
 class SaneTestBackend : public testing::Test {
 protected:
@@ -180,21 +224,88 @@ protected:
     TempDir output;
 };
 
-TEST_F(SaneTestBackend, FindsTheTestScannersAndScansABitmap)
+TEST_F(SaneTestBackend, FindsTheTestScannersAndScansWithTheChosenResolution)
 {
-    const QStringList devices = scan::SaneScanner::deviceNames();
-    ASSERT_FALSE(devices.isEmpty()) << "SANE's test backend is missing";
-    EXPECT_TRUE(devices.contains(s("test:0")));
     scan::SaneScanner scanner;
-    scanner.setSource(s("test:0"));
-    const QString path = output.filePath(s("pagina.bmp"));
-    EXPECT_EQ(scanner.acquireToFile(nullptr, path), QString());
-    const QImage image(path, "BMP");
-    ASSERT_FALSE(image.isNull());
-    EXPECT_GT(image.width(), 10);
-    EXPECT_GT(image.height(), 10);
-    EXPECT_TRUE(readFileBytes(path).startsWith("BM"));
+    const QList<ScannerDevice> devices = scanner.findScanners();
+    ASSERT_FALSE(devices.isEmpty()) << "SANE's test backend is missing";
+    EXPECT_EQ(devices.front().name, s("test:0"));
+    EXPECT_TRUE(devices.front().label.endsWith(s("(dispositivo virtuale)"))) << devices.front().label.toStdString();
 
-    EXPECT_FALSE(scanner.acquireToFile(nullptr, output.filePath(s("manca/pagina.bmp"))).isEmpty())
-        << "a file that cannot be written is said";
+    ScanSettings settings;
+    settings.dpi = 150;
+    settings.areaMillimetres = QSizeF(100, 50);
+    double told = 0;
+    const ScannedPage page = scanner.scan(s("test:0"), settings, [&](double done) {
+        told = done;
+        return true;
+    });
+    ASSERT_TRUE(page.problem.isEmpty()) << page.problem.toStdString();
+    EXPECT_EQ(page.dpi, 150);
+    EXPECT_NEAR(page.image.width(), 100 / 25.4 * 150, 3);
+    EXPECT_NEAR(page.image.height(), 50 / 25.4 * 150, 3);
+    EXPECT_DOUBLE_EQ(told, 1.0);
+    const QString path = output.filePath(s("pagina.bmp"));
+    ASSERT_TRUE(page.image.save(path, "BMP"));
+    EXPECT_EQ(qRound(QImage(path, "BMP").dotsPerMeterX() * 0.0254), 150) << "the header carries the resolution";
+
+    const ScannedPage stopped = scanner.scan(QString(), settings, [](double) { return false; });
+    EXPECT_TRUE(stopped.cancelled);
+    EXPECT_TRUE(stopped.image.isNull());
+    EXPECT_FALSE(scanner.scan(s("test:9"), settings, {}).problem.isEmpty()) << "a scanner that is not there is said";
+}
+
+class SaneWindowTest : public ScanTest {
+protected:
+    // Not in TearDown: the window fixture calls that when it reopens.
+    void SetUp() override
+    {
+        backend.SetUp();
+        // A slow scanner: 16 KB a read, a read every 2 ms.
+        QFile conf(backend.configFile(s("test.conf")));
+        ASSERT_TRUE(conf.open(QIODevice::Append));
+        conf.write("read-limit true\nread-limit-size 16384\nread-delay true\nread-delay-duration 2000\n");
+    }
+    ~SaneWindowTest() override { backend.TearDown(); }
+    struct Backend : SaneTestBackend {
+        void TestBody() override {}
+        using SaneTestBackend::SetUp;
+        using SaneTestBackend::TearDown;
+        QString configFile(const QString& name) const { return config.filePath(name); }
+    } backend;
+};
+
+TEST_F(SaneWindowTest, TheWindowsKeepDrawingDuringAScanThatAnnullaStops)
+{
+    openDefault();
+    scan::SaneScanner sane;
+    PanelContext context{*session, dialogs, desktop, clock, printers, folder.path(), loggedInUser, [] {}, [] { return true; }};
+    QStringList lines;
+    scan::Form5 window(context, sane, [&](const QString& line) { lines << line; });
+    window.open();
+    child<QComboBox>(window, "resolution")->setCurrentIndex(child<QComboBox>(window, "resolution")->findData(600));
+    child<QComboBox>(window, "colours")->setCurrentIndex(2);
+    child<QComboBox>(window, "area")->setCurrentIndex(3);   // the whole glass: seconds of work
+
+    int ticks = 0;
+    QTimer clockTick;
+    QObject::connect(&clockTick, &QTimer::timeout, [&] { ++ticks; });
+    clockTick.start(20);
+    bool sawProgress = false;
+    QTimer::singleShot(400, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (auto* progress = qobject_cast<QProgressDialog*>(widget); progress && progress->isVisible()) {
+                sawProgress = true;
+                for (auto* button : progress->findChildren<QPushButton*>())
+                    if (button->text() == s("Annulla"))
+                        QTest::mouseClick(button, Qt::LeftButton);
+            }
+    });
+    dialogs.answerInput(s("grande.bmp"));
+    QTest::mouseClick(child<QPushButton>(window, "Command1"), Qt::LeftButton);
+    EXPECT_TRUE(sawProgress);
+    EXPECT_GE(ticks, 10) << "the event loop ran during the scan";
+    EXPECT_EQ(dialogs.texts().last(), s("Scansione annullata: il documento non è stato allegato."));
+    EXPECT_FALSE(QFileInfo::exists(attachment("grande.bmp")));
+    EXPECT_TRUE(lines.isEmpty());
 }

@@ -71,6 +71,8 @@ protected:
         QAction* action = form->findChild<QAction*>(QString::fromLatin1(actionName));
         ASSERT_NE(action, nullptr) << actionName;
         action->trigger();
+        // The panels shown are laid out before the next click, as for a person.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     }
 
     // As when another window of the program had the focus and the main window

@@ -86,16 +86,25 @@ PrintJob PdfPrinters::print(const QString& printer, const QString& jobName, cons
     return job;
 }
 
-QString FakeScanner::acquireToFile(QWidget*, const QString& path)
+ScannedPage FakeScanner::scan(const QString& device, const ScanSettings& settings, const ScanProgress& progress)
 {
-    if (!failure.isEmpty())
-        return failure;
-    QImage page(40, 30, QImage::Format_Grayscale8);
-    page.fill(200);
-    if (!page.save(path, "BMP"))
-        return QStringLiteral("il file non si può scrivere");
-    scanned << path;
-    return {};
+    asked.push_back(settings);
+    used << device;
+    ScannedPage page;
+    if (!failure.isEmpty()) {
+        page.problem = failure;
+        return page;
+    }
+    if (progress && !progress(1.0)) {
+        page.cancelled = true;
+        return page;
+    }
+    page.image = QImage(40, 30, QImage::Format_Grayscale8);
+    page.image.fill(200);
+    page.dpi = settings.dpi;
+    page.image.setDotsPerMeterX(qRound(settings.dpi / 0.0254));
+    page.image.setDotsPerMeterY(qRound(settings.dpi / 0.0254));
+    return page;
 }
 
 QString pdfText(const QString& path)

@@ -128,15 +128,16 @@ private:
 // pdftotext cannot.
 QString pdfText(const QString& path);
 
-// A scanner that writes a small bitmap, or fails when told to.
+// A scanner that gives a small page, or fails when told to.
 class FakeScanner final : public Scanner {
 public:
-    std::optional<QString> selectSource(QWidget*) override { return source; }
-    QString acquireToFile(QWidget* parent, const QString& path) override;
+    QList<ScannerDevice> findScanners() override { return devices; }
+    ScannedPage scan(const QString& device, const ScanSettings& settings, const ScanProgress& progress) override;
 
-    std::optional<QString> source = QStringLiteral("test:0");
-    QString failure;          // "" scans; otherwise the reason given
-    QStringList scanned;      // paths written
+    QList<ScannerDevice> devices{{QStringLiteral("test:0"), QStringLiteral("Noname frontend-tester (dispositivo virtuale)")}};
+    QString failure;                 // "" scans; otherwise the reason given
+    std::vector<ScanSettings> asked; // the settings of each scan
+    QStringList used;                // the device of each scan
 };
 
 class FixedClock final : public Clock {
