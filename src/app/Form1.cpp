@@ -77,6 +77,7 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     setWindowTitle(QStringLiteral("Quadrilo versione 3.2 - Release del 4-8-2009"));
     m_context.clearFields = [this] { ClearFields(); };
     m_context.saveWorkbook = [this] { return SaveWorkbook(); };
+    m_context.lookupListsChanged = [this] { fillEntryLists(); };
 
     m_protocol = new protocol::ProtocolPanel(m_context);
     m_picker = new contacts::ContactPicker(m_context);
@@ -267,11 +268,7 @@ void Form1::Form_Activate()
     settings::fillLookupList(workbook, varie::kAssignees, *m_settings->selector(varie::kAssignees));
     m_contacts->fillContactList();
     settings::fillLookupList(workbook, varie::kContactTypes, *m_settings->selector(varie::kContactTypes));
-    settings::fillLookupList(workbook, varie::kDocumentTypes, *m_protocol->documentTypeCombo());
-    settings::fillLookupList(workbook, varie::kCorrespondenceTypes, *m_protocol->correspondenceTypeCombo());
-    settings::fillLookupList(workbook, varie::kSectors, *m_protocol->sectorCombo());
-    settings::fillLookupList(workbook, varie::kAssignees, *m_protocol->assigneeCombo());
-    settings::fillLookupList(workbook, varie::kContactTypes, *m_contacts->contactTypeCombo());
+    fillEntryLists();
 
     m_protocol->calendar()->setSelectedDate(m_context.clock.now().date());
     m_protocol->calendar()->hide();
@@ -281,7 +278,18 @@ void Form1::Form_Activate()
 
     layout::prepareSheets(workbook);
     m_users->showOwnerData();
-    m_protocol->registerModel().setRows({});
+    m_protocol->registerModel().setRecords({});
+}
+
+void Form1::fillEntryLists()
+{
+    store::Workbook& workbook = m_context.workbook();
+    namespace varie = layout::varie;
+    settings::fillLookupList(workbook, varie::kDocumentTypes, *m_protocol->documentTypeCombo());
+    settings::fillLookupList(workbook, varie::kCorrespondenceTypes, *m_protocol->correspondenceTypeCombo());
+    settings::fillLookupList(workbook, varie::kSectors, *m_protocol->sectorCombo());
+    settings::fillLookupList(workbook, varie::kAssignees, *m_protocol->assigneeCombo());
+    settings::fillLookupList(workbook, varie::kContactTypes, *m_contacts->contactTypeCombo());
 }
 
 void Form1::ClearFields()

@@ -62,6 +62,8 @@ public:
     // ClearFields: every field emptied, check boxes unticked, the contact
     // counter and the next number shown.
     void ClearFields();
+    // The entry drop-downs of the protocol and contact panels from the lookup lists.
+    void fillEntryLists();
     bool SaveWorkbook();
 
     protocol::ProtocolPanel& protocolPanel() const { return *m_protocol; }

@@ -34,6 +34,8 @@ struct PanelContext {
     std::function<void()> clearFields;
     // Saves the workbook; false when it failed (the user has been told).
     std::function<bool()> saveWorkbook;
+    // Reloads the drop-downs that offer the lookup lists, after a list changed.
+    std::function<void()> lookupListsChanged;
 
     store::Workbook& workbook() const { return session.workbook(); }
 };

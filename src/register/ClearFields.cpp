@@ -12,12 +12,12 @@ namespace quadrilo::protocol {
 namespace {
 
 // Line edits that belong to a compound control (a combo box's or a spin box's
-// own edit) are left to that control.
+// own edit) are left to that control, and the search fields to the user.
 bool isOwnField(const QWidget& widget)
 {
     const QObject* parent = widget.parent();
     return !widget.objectName().isEmpty() && !qobject_cast<const QComboBox*>(parent)
-        && !qobject_cast<const QAbstractSpinBox*>(parent);
+        && !qobject_cast<const QAbstractSpinBox*>(parent) && !widget.property(kKeptByClearFields).toBool();
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "register/ProtocolPanel.h"
 
+#include "register/ClearFields.h"
 #include "desktop/Controls.h"
 #include "store/Sheet.h"
 #include "store/TypedInput.h"
@@ -12,6 +13,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QWidgetAction>
+#include <QToolButton>
+#include <QScrollBar>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
@@ -91,6 +96,7 @@ ProtocolPanel::ProtocolPanel(PanelContext& context, QWidget* parent)
     // Enter on a row loads it too, for the keyboard.
     connect(m_list, &QTreeView::activated, this, &ProtocolPanel::ListView1_ItemClick);
     layout->addWidget(listCaption);
+    layout->addLayout(buildSearch());
     layout->addWidget(m_list, 1);
 
     // Keyboard order: the fields as a record reads, the number last.
@@ -214,6 +220,90 @@ void ProtocolPanel::buildCommands(QVBoxLayout* layout)
     connect(m_remove, &QPushButton::clicked, this, &ProtocolPanel::Command19_Click);
 }
 
+QHBoxLayout* ProtocolPanel::buildSearch()
+{
+    auto* row = new QHBoxLayout;
+    row->setContentsMargins(0, 0, 0, 0);
+    const auto captioned = [&](const QString& caption, QWidget* field, int stretch) {
+        auto* label = new QLabel(caption);
+        label->setBuddy(field);
+        field->setAccessibleName(QString(caption).remove(QLatin1Char('&')));
+        row->addWidget(label);
+        row->addWidget(field, stretch);
+    };
+    m_search = makeLineEdit("searchWords");
+    m_search->setPlaceholderText(QStringLiteral("parole da trovare in qualunque colonna"));
+    m_search->setClearButtonEnabled(true);
+    captioned(QStringLiteral("&Cerca"), m_search, 3);
+    m_searchFrom = makeLineEdit("searchFrom", 10, true);
+    m_searchFrom->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
+    captioned(QStringLiteral("Dal"), m_searchFrom, 1);
+    row->addWidget(calendarButton(m_searchFrom));
+    m_searchTo = makeLineEdit("searchTo", 10, true);
+    m_searchTo->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
+    captioned(QStringLiteral("Al"), m_searchTo, 1);
+    row->addWidget(calendarButton(m_searchTo));
+    m_searchNumbers = makeLineEdit("searchNumbers", 13, true);
+    m_searchNumbers->setPlaceholderText(QStringLiteral("120-180"));
+    captioned(QStringLiteral("Numeri"), m_searchNumbers, 1);
+    m_bothRegisters = new QCheckBox(QStringLiteral("Entrambi i registri"));
+    m_bothRegisters->setObjectName(QStringLiteral("searchBoth"));
+    row->addWidget(m_bothRegisters);
+    for (QLineEdit* field : {m_search, m_searchFrom, m_searchTo, m_searchNumbers}) {
+        field->setProperty(kKeptByClearFields, true);
+        connect(field, &QLineEdit::textChanged, this, &ProtocolPanel::applySearch);
+    }
+    connect(m_bothRegisters, &QCheckBox::toggled, this, [this] { reloadList(std::nullopt, true); });
+    return row;
+}
+
+QToolButton* ProtocolPanel::calendarButton(QLineEdit* field)
+{
+    auto* button = new QToolButton;
+    button->setText(QStringLiteral("..."));
+    button->setAccessibleName(QStringLiteral("Scegli dal calendario: ") + field->accessibleName());
+    button->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(button);
+    auto* calendar = new QCalendarWidget;
+    calendar->setLocale(QLocale(QLocale::Italian, QLocale::Italy));
+    calendar->setFirstDayOfWeek(Qt::Monday);
+    auto* action = new QWidgetAction(menu);
+    action->setDefaultWidget(calendar);
+    menu->addAction(action);
+    button->setMenu(menu);
+    connect(calendar, &QCalendarWidget::clicked, this, [field, menu](QDate date) {
+        field->setText(date.toString(kDateFormat));
+        menu->hide();
+    });
+    return button;
+}
+
+void ProtocolPanel::applySearch()
+{
+    m_listModel.setSearch(parseSearch(m_search->text(), m_searchFrom->text(), m_searchTo->text(), m_searchNumbers->text()));
+}
+
+void ProtocolPanel::reloadList(std::optional<std::pair<RegisterKind, int>> select, bool rebuild)
+{
+    const auto kind = registerInUse();
+    if (!kind)
+        return;
+    // The list keeps its search and its place.
+    const int scrolled = m_list->verticalScrollBar()->value();
+    if (rebuild)
+        loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind, m_bothRegisters->isChecked());
+    else
+        refreshRegisterList(m_listModel, m_context.workbook(), *kind, m_bothRegisters->isChecked());
+    m_list->verticalScrollBar()->setValue(scrolled);
+    if (!select)
+        return;
+    if (const auto row = m_listModel.listRowOf(select->first, select->second)) {
+        const QModelIndex index = m_listModel.index(*row, 0);
+        m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_list->scrollTo(index);
+    }
+}
+
 void ProtocolPanel::setContactPicker(QWidget* picker)
 {
     m_pickerArea->addWidget(picker);
@@ -232,7 +322,7 @@ std::optional<RegisterKind> ProtocolPanel::registerInUse() const
 void ProtocolPanel::openRegister(RegisterKind kind)
 {
     m_commandFrame->show();
-    loadRegisterList(*m_list, m_listModel, m_context.workbook(), kind);
+    loadRegisterList(*m_list, m_listModel, m_context.workbook(), kind, m_bothRegisters->isChecked());
     m_title->setText(QStringLiteral(" Prot. in ") + entrataOrUscita(kind));
     m_mode->setText(kind == RegisterKind::Entrata ? QStringLiteral("1") : QStringLiteral("2"));
     m_calendarFrame->hide();
@@ -352,7 +442,7 @@ void ProtocolPanel::Command16_Click()
                                   MessageIcon::Stop);
     }
     m_context.clearFields();
-    refreshRegisterList(m_listModel, workbook, *kind);
+    reloadList(written ? std::optional(std::pair(*kind, row)) : std::nullopt);
     showNextNumber();
     // Ready for the next entry.
     m_date->setFocus();
@@ -372,7 +462,8 @@ void ProtocolPanel::ListView1_ItemClick(const QModelIndex& index)
     const RegisterListModel::RowTexts& texts = m_listModel.rowTexts(index.row());
     // Numbers may repeat after a counter was set back: the record is the one
     // of the row chosen, not the first with its number.
-    m_loaded = LoadedRecord{RegisterListModel::sheetRowOf(index.row()), texts[0]};
+    const RegisterRecord& chosen = m_listModel.record(index.row());
+    m_loaded = LoadedRecord{chosen.sheetRow, texts[0], chosen.kind};
     // Columns A to K, in the order of the sheet.
     QWidget* fields[] = {m_number,  m_date, m_correspondenceType, m_documentType, m_documentDate, m_correspondent,
                          m_subject, m_note, m_attachments,        m_sector,       m_assignee};
@@ -413,7 +504,9 @@ void ProtocolPanel::Command17_Click()
         giveBackInsert();
         return;
     }
-    auto sheet = m_context.workbook().sheet(layout::registerSheetName(*kind));
+    // The record's own register: with both registers listed it may be the other one.
+    const RegisterKind recordKind = m_loaded->kind;
+    auto sheet = m_context.workbook().sheet(layout::registerSheetName(recordKind));
     if (!sheet || sheet->isEmpty(2, layout::reg::kNumber)) {
         m_context.dialogs.message(this, kProductName, QStringLiteral(" ERRORE: Non ci sono protocolli registrati "),
                                   MessageIcon::Information);
@@ -422,15 +515,16 @@ void ProtocolPanel::Command17_Click()
     }
     sheet->activate();
     if (!holdsNumberText(*sheet, m_loaded->row, m_loaded->number)) {
-        reportRegisterChanged(*kind, QStringLiteral("modificato"));
+        reportRegisterChanged(QStringLiteral("modificato"));
         giveBackInsert();
         return;
     }
-    writeRecord(*sheet, m_loaded->row, fields);
-    saveThenTell(m_context, this, *kind == RegisterKind::Entrata ? QStringLiteral("Brenvaldo") : kProductName,
+    const int row = m_loaded->row;
+    writeRecord(*sheet, row, fields);
+    saveThenTell(m_context, this, recordKind == RegisterKind::Entrata ? QStringLiteral("Brenvaldo") : kProductName,
                  QStringLiteral("Protocollo  Modificato"), MessageIcon::Information);
     m_context.clearFields();
-    refreshRegisterList(m_listModel, m_context.workbook(), *kind);
+    reloadList(std::pair(recordKind, row));
     m_insert->setEnabled(true);
 }
 
@@ -451,21 +545,22 @@ void ProtocolPanel::Command19_Click()
     }
     if (!m_context.dialogs.askYesNo(this, kProductName, QStringLiteral("Si vuole eliminare il protocollo  selezionato ?")))
         return;
-    auto sheet = m_context.workbook().sheet(layout::registerSheetName(*kind));
+    const RegisterKind recordKind = m_loaded->kind;
+    auto sheet = m_context.workbook().sheet(layout::registerSheetName(recordKind));
     if (!sheet || !holdsNumber(*sheet, m_loaded->row, store::leadingNumber(m_loaded->number))) {
-        reportRegisterChanged(*kind, QStringLiteral("eliminato"));
+        reportRegisterChanged(QStringLiteral("eliminato"));
         return;
     }
     sheet->activate();
     sheet->select(store::CellRef{m_loaded->row, layout::reg::kNumber});
     sheet->deleteRow(m_loaded->row);
-    saveThenTell(m_context, this, *kind == RegisterKind::Entrata ? QStringLiteral(" Brenvaldo") : QStringLiteral(" Quadrilo"),
+    saveThenTell(m_context, this, recordKind == RegisterKind::Entrata ? QStringLiteral(" Brenvaldo") : QStringLiteral(" Quadrilo"),
                  QStringLiteral("Operazione eseguita"), MessageIcon::Information);
     m_context.clearFields();
-    loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind);
+    reloadList(std::nullopt, true);
 }
 
-void ProtocolPanel::reportRegisterChanged(RegisterKind kind, const QString& undone)
+void ProtocolPanel::reportRegisterChanged(const QString& undone)
 {
     m_context.dialogs.message(this, kProductName,
                               QStringLiteral(" ERRORE: Il registro è cambiato dopo la scelta del protocollo %1: "
@@ -473,7 +568,7 @@ void ProtocolPanel::reportRegisterChanged(RegisterKind kind, const QString& undo
                                   .arg(m_loaded->number, undone),
                               MessageIcon::Stop);
     m_loaded.reset();
-    refreshRegisterList(m_listModel, m_context.workbook(), kind);
+    reloadList();
 }
 
 void ProtocolPanel::Command24_Click()
@@ -502,7 +597,8 @@ void ProtocolPanel::sortRegister(bool ascending)
     if (m_sortByName->isChecked())
         sheet->sort(block, layout::reg::kCorrespondent, ascending, true);
     sheet->select(store::CellRef{15, 1});
-    loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind);
+    reloadList(std::nullopt, true);
+    m_list->scrollToTop();
     m_context.saveWorkbook();
 }
 

@@ -17,6 +17,8 @@ class QCalendarWidget;
 class QCheckBox;
 class QComboBox;
 class QGridLayout;
+class QHBoxLayout;
+class QToolButton;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -90,13 +92,22 @@ private:
     void reportProblem(RecordProblem problem, RegisterKind kind);
     // The loaded record's row holds another record now: told, forgotten, the
     // list refilled; undone is what did not happen ("modificato").
-    void reportRegisterChanged(RegisterKind kind, const QString& undone);
+    void reportRegisterChanged(const QString& undone);
+    // The search fields over the list, and the calendar button of a date field.
+    QHBoxLayout* buildSearch();
+    QToolButton* calendarButton(QLineEdit* field);
+    void applySearch();
+    // The list filled again from the sheet (rebuilt, headers and widths too),
+    // keeping its search and its place, with the record select chosen and in
+    // view.
+    void reloadList(std::optional<std::pair<RegisterKind, int>> select = std::nullopt, bool rebuild = false);
 
     // The stored record shown in the fields: its sheet row and its number as
     // the list showed it.
     struct LoadedRecord {
         int row;
         QString number;
+        RegisterKind kind;
     };
     std::optional<LoadedRecord> m_loaded;
 
@@ -137,6 +148,11 @@ private:
     QVBoxLayout* m_pickerArea = nullptr;
     QGridLayout* m_sideButtons = nullptr;  // contact and attachment buttons
     QTreeView* m_list = nullptr;
+    QLineEdit* m_search = nullptr;         // Cerca
+    QLineEdit* m_searchFrom = nullptr;     // Dal
+    QLineEdit* m_searchTo = nullptr;       // Al
+    QLineEdit* m_searchNumbers = nullptr;  // Numeri
+    QCheckBox* m_bothRegisters = nullptr;
 };
 
 } // namespace quadrilo::protocol

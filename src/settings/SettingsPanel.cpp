@@ -156,6 +156,8 @@ void SettingsPanel::Command1_Click()
         setEditing(box, false);
         box->setEnabled(false);
         fillLookupList(m_context.workbook(), column, *selector(column));
+        if (m_context.lookupListsChanged)
+            m_context.lookupListsChanged();
     }
 }
 
@@ -178,6 +180,8 @@ void SettingsPanel::Command9_Click()
         setEditing(box, false);
         setSelectorsEnabled(true);
         fillLookupList(m_context.workbook(), column, *chosen);
+        if (m_context.lookupListsChanged)
+            m_context.lookupListsChanged();
     }
 }
 

@@ -1,4 +1,7 @@
-// Writes the workbook the end-to-end tests start from: e2e-workbook DIR.
+// Writes the workbook the end-to-end tests start from: e2e-workbook DIR
+// [--large N]. With --large, Entrata holds N generated records instead
+// (record i: number i, registered on 1 January 2025 plus i/4 days, its
+// correspondent and subject drawn in turn from short lists, some accented).
 //
 // Users: Rossi/alfa (row 2) and rossi/beta (row 3), names that differ only in
 // case; users-area password "area", Excel password "excel".
@@ -14,6 +17,8 @@
 #include <QDir>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string_view>
 
 using namespace quadrilo;
 namespace layout = store::layout;
@@ -21,8 +26,9 @@ namespace layout = store::layout;
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: e2e-workbook DIR\n");
+    const bool large = argc == 4 && std::string_view(argv[2]) == "--large";
+    if (argc != 2 && !large) {
+        std::fprintf(stderr, "usage: e2e-workbook DIR [--large N]\n");
         return 2;
     }
     store::Workbook book = layout::createArchive(QStringLiteral("Rossi"), QStringLiteral("alfa"));
@@ -54,6 +60,22 @@ int main(int argc, char** argv)
         ++row;
     }
     varie->setNumber(layout::kEntrataCounter.row, layout::kEntrataCounter.column, 2);
+    if (large) {
+        static const char* const names[] = {"Comune di Forlì", "COMUNE DI CESENA", "Provincia di Rimini", "Località Cà Rossa srl",
+                                            "Studio Tecnico Bianchi", "Agenzia delle Entrate", "Regione Emilia-Romagna"};
+        static const char* const subjects[] = {"Perizia tecnica", "Richiesta di documenti", "Perizia di stima", "Convocazione",
+                                               "Fattura", "Sollecito di pagamento", "Accesso agli atti", "Parere"};
+        const int count = std::atoi(argv[3]);
+        for (int i = 1; i <= count; ++i) {
+            const int row = i + 1;
+            entrata->setNumber(row, reg::kNumber, i);
+            entrata->setDate(row, reg::kDate, QDate(2025, 1, 1).addDays(i / 4));
+            entrata->setText(row, reg::kCorrespondent, QString::fromUtf8(names[i % 7]));
+            entrata->setText(row, reg::kSubject, QString::fromUtf8(subjects[(i / 7) % 8]) + QStringLiteral(" n. %1").arg(i));
+            entrata->setText(row, reg::kMarker, QStringLiteral("E"));
+        }
+        varie->setNumber(layout::kEntrataCounter.row, layout::kEntrataCounter.column, count);
+    }
     auto cliente = book.sheet(layout::kCliente);
     cliente->setNumber(2, layout::contact::kId, 1);
     cliente->setText(2, layout::contact::kName, QStringLiteral("COMUNE DI PROVA"));

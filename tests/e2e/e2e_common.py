@@ -34,6 +34,9 @@ BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 tree = None          # dogtail.tree, imported once the display exists
 
 
+# Records of the generated register of the search scenario (e2e-workbook --large).
+LARGE_REGISTER = 3000
+
 class E2eError(RuntimeError):
     """The program did not show what a scenario waited for."""
 
@@ -94,6 +97,7 @@ def arguments():
     args.workdir = os.path.abspath(args.workdir)
     shutil.rmtree(args.workdir, ignore_errors=True)
     subprocess.run([args.workbook, os.path.join(args.workdir, "base")], check=True)
+    subprocess.run([args.workbook, os.path.join(args.workdir, "base-large"), "--large", str(LARGE_REGISTER)], check=True)
     return args
 
 
@@ -196,11 +200,11 @@ class Desktop:
 class Program:
     """quadrilo on a fresh copy of the e2e-workbook folder, workdir/NAME."""
 
-    def __init__(self, args, name):
+    def __init__(self, args, name, base="base"):
         self.args = args
         self.folder = os.path.join(args.workdir, name)
         shutil.rmtree(self.folder, ignore_errors=True)
-        shutil.copytree(os.path.join(args.workdir, "base"), self.folder)
+        shutil.copytree(os.path.join(args.workdir, base), self.folder)
         self.workbook = os.path.join(self.folder, "Protocollo.xls")
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
         env.pop("QT_QPA_PLATFORM", None)

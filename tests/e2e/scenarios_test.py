@@ -14,6 +14,7 @@ import os
 import sys
 import time
 import traceback
+import unicodedata
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_common as e2e  # noqa: E402
@@ -61,6 +62,13 @@ def after_label(panel, caption):
         if node.roleName == "label" and node.name == caption:
             return siblings[index + 1]
     raise e2e.E2eError("no label %r" % caption)
+
+
+def register_list(panel):
+    """The register list, by the name its caption gives it."""
+    return e2e.wait_for("the register list", lambda: panel.findChild(
+        lambda n: n.name == "Lista/ Seleziona  Protocolli" and n.roleName != "label" and n.showing,
+        retry=False, requireResult=False))
 
 
 def labelled_field(panel, caption):
@@ -173,7 +181,7 @@ def repeated_number(args):
     """The third row, number 1 again, is the one modified and deleted."""
     with e2e.Program(args, "repeated-number") as program:
         panel = entrata_panel(program)
-        register = after_label(panel, "Lista/ Seleziona  Protocolli")
+        register = register_list(panel)
         subject = labelled_field(panel, "Oggetto")
         before = e2e.cells(args, program.workbook)
         press_row(register, 2)
@@ -315,6 +323,70 @@ def fits_screen(args):
         check_panel("Utente/Password", e2e.child(main, "Utente/Password", "panel"), main)
 
 
+def fold(text):
+    """Lower case without accents, as a person types a search."""
+    return "".join(c for c in unicodedata.normalize("NFD", text) if unicodedata.category(c) != "Mn").casefold()
+
+
+def shown_records(cells):
+    """Entrata's records as the list shows them: {number: folded texts of A..K}, and their dates."""
+    records, dates = {}, {}
+    row = 2
+    while ("Entrata", "A%d" % row) in cells:
+        texts = []
+        for column in "ABCDEFGHIJK":
+            kind, value = cell(cells, "Entrata", "%s%d" % (column, row))
+            if kind == "date":
+                year, month, day = value.split("-")
+                value = "%s/%s/%s" % (day, month, year)
+                dates[int(cell(cells, "Entrata", "A%d" % row)[1])] = (int(year), int(month), int(day))
+            texts.append(value or "")
+        records[int(texts[0])] = fold("\n".join(texts))
+        row += 1
+    return records, dates
+
+
+def search_scenario(args):
+    """Words, an accented word typed plainly, dates and numbers narrow a large register to the right rows."""
+    with e2e.Program(args, "search", base="base-large") as program:
+        panel = entrata_panel(program)
+        register = register_list(panel)
+        records, dates = shown_records(e2e.cells(args, program.workbook))
+        def count():
+            return register.queryTable().nRows
+
+        def shown():
+            table = register.queryTable()
+            return sorted(int(table.getAccessibleAt(row, 0).name) for row in range(table.nRows))
+
+        check("search: the whole register is listed", count() == len(records), count())
+        words = e2e.child(panel, "Cerca", "text")
+        since = e2e.child(panel, "Dal", "text")
+        until = e2e.child(panel, "Al", "text")
+        numbers = e2e.child(panel, "Numeri", "text")
+
+        def expect(name, field, typed, answers):
+            e2e.type_into(field, typed)
+            wanted = sorted(number for number in records if answers(number))
+            try:
+                e2e.wait_for("the list to show %d rows" % len(wanted), lambda: count() == len(wanted), 10)
+            except e2e.E2eError:
+                pass
+            got = shown()
+            check("search: %s gives the %d records the workbook holds" % (name, len(wanted)), got == wanted and wanted,
+                  "%d shown, %d wanted" % (len(got), len(wanted)))
+
+        expect("a word", words, "cesena", lambda n: "cesena" in records[n])
+        expect("two words", words, "comune stima", lambda n: "comune" in records[n] and "stima" in records[n])
+        expect("an accented word typed plainly", words, "forli parere", lambda n: "forli" in records[n] and "parere" in records[n])
+        e2e.type_into(words, " ")
+        expect("a date range", since, "1/3/2026", lambda n: dates.get(n, (0,)) >= (2026, 3, 1))
+        expect("a date range", until, "31/03/2026", lambda n: (2026, 3, 1) <= dates.get(n, (0,)) <= (2026, 3, 31))
+        e2e.type_into(since, " ")
+        e2e.type_into(until, " ")
+        expect("a number range", numbers, "120-180", lambda n: 120 <= n <= 180)
+
+
 SCENARIOS = {
     "header-row": header_row,
     "case-name": case_differing_name,
@@ -322,6 +394,7 @@ SCENARIOS = {
     "repeated-number": repeated_number,
     "last-user": last_user,
     "fits-screen": fits_screen,
+    "search": search_scenario,
 }
 
 

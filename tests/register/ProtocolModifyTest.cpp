@@ -4,6 +4,7 @@
 #include "register/ProtocolPanel.h"
 #include "support/MainWindowFixture.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -347,4 +348,62 @@ TEST_F(ProtocolModifyTest, UscitaDeletionIsTitledQuadriloWithABlank)
     EXPECT_EQ(sheet(layout::kUscita).lastUsedRow(), 3);
     EXPECT_EQ(sheet(layout::kUscita).text(3, 6), s("BETA"));
     expectSavedAsShown();
+}
+
+TEST_F(ProtocolModifyTest, ASearchNarrowsTheListAndTheRecordFoundIsTheOneChanged)
+{
+    store::Workbook workbook = threeRecords();
+    workbook.sheet(layout::kEntrata)->setText(3, 6, s("Comune di Forlì"));
+    openWith("MenuClienti", workbook);
+    line("searchWords")->setText(s("forli"));
+    ASSERT_EQ(list()->model()->rowCount(), 1) << "an accented word typed plainly";
+    line("searchWords")->setText(s("oggetto ragioneria"));
+    EXPECT_EQ(list()->model()->rowCount(), 3) << "every word, each in some column";
+    line("searchNumbers")->setText(s("2-3"));
+    line("searchFrom")->setText(s("3/11/2026"));
+    ASSERT_EQ(list()->model()->rowCount(), 1);
+    EXPECT_EQ(list()->model()->index(0, 5).data().toString(), s("GAMMA"));
+
+    clickRow(0);
+    line("Text5")->setText(s("Oggetto trovato"));
+    EXPECT_EQ(afterYes("Command17").text, s("Protocollo  Modificato"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(4, 7), s("Oggetto trovato"));
+    EXPECT_EQ(line("searchWords")->text(), s("oggetto ragioneria")) << "the search stays";
+    ASSERT_EQ(list()->model()->rowCount(), 1);
+    EXPECT_EQ(list()->currentIndex().row(), 0) << "the record changed stays chosen";
+
+    line("searchWords")->clear();
+    line("searchNumbers")->clear();
+    line("searchFrom")->clear();
+    EXPECT_EQ(list()->model()->rowCount(), 3) << "no search: the whole register";
+}
+
+TEST_F(ProtocolModifyTest, BothRegistersListedEachRecordChangedInItsOwn)
+{
+    openWith("MenuClienti");
+    child<QCheckBox>(*form, "searchBoth")->setChecked(true);
+    ASSERT_EQ(list()->model()->rowCount(), 6);
+    EXPECT_EQ(list()->model()->headerData(11, Qt::Horizontal).toString(), s("Registro"));
+    EXPECT_EQ(list()->model()->index(4, 11).data().toString(), s("Uscita"));
+    clickRow(4);
+    line("Text5")->setText(s("Risposta corretta"));
+    EXPECT_EQ(afterYes("Command17"), (RecordedBox{Kind::Message, s("Quadrilo"), s("Protocollo  Modificato"), MessageIcon::Information}));
+    EXPECT_EQ(sheet(layout::kUscita).text(3, 7), s("Risposta corretta"));
+    EXPECT_EQ(sheet(layout::kEntrata).text(3, 7), s("Oggetto 2"));
+}
+
+TEST(RegisterSearch, WordsDatesAndNumbersAreReadAsTyped)
+{
+    EXPECT_EQ(protocol::foldForSearch(s("Località CÀ ROSSA, Forlì")), s("localita ca rossa, forli"));
+    const protocol::RegisterSearch search = protocol::parseSearch(s("  Forlì  perizia "), s("1/3/26"), s("non è una data"), s("180 - 120"));
+    EXPECT_EQ(search.words, (QStringList{s("forli"), s("perizia")}));
+    EXPECT_EQ(search.from, QDate(2026, 3, 1));
+    EXPECT_FALSE(search.to.has_value());
+    EXPECT_EQ(search.lowestNumber, 120);
+    EXPECT_EQ(search.highestNumber, 180);
+    EXPECT_EQ(protocol::parseSearch({}, {}, {}, s("7")).highestNumber, 7);
+    EXPECT_TRUE(protocol::parseSearch(s("  "), {}, {}, s("sette")).isEmpty());
+    // Typing on narrows; deleting a letter widens.
+    EXPECT_TRUE(protocol::parseSearch(s("forli"), {}, {}, {}).narrows(protocol::parseSearch(s("forl"), {}, {}, {})));
+    EXPECT_FALSE(protocol::parseSearch(s("forl"), {}, {}, {}).narrows(protocol::parseSearch(s("forli"), {}, {}, {})));
 }
