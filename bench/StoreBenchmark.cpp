@@ -383,12 +383,6 @@ public:
     int messages = 0;
 };
 
-class NoDesktop final : public Desktop {
-public:
-    void openDocument(const QString&) override {}
-    void openWebPage(const QString&) override {}
-};
-
 // ---- Timing ---------------------------------------------------------------
 
 struct Timing {

@@ -60,12 +60,6 @@ public:
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
 };
 
-class NoDesktop final : public Desktop {
-public:
-    void openDocument(const QString&) override {}
-    void openWebPage(const QString&) override {}
-};
-
 class FixedClock final : public Clock {
 public:
     QDateTime now() const override { return QDateTime(QDate(2026, 12, 9), QTime(9, 30, 0)); }

@@ -369,7 +369,16 @@ void Form1::MnIstruzioni_Click()
                                   QDir(executables).filePath(QStringLiteral("../share/quadrilo/") + layout::kGuideFileName),
                                   QDir(executables).filePath(layout::kGuideFileName)};
     const auto found = std::find_if(std::begin(candidates), std::end(candidates), [](const QString& path) { return QFileInfo::exists(path); });
-    m_context.desktop.openDocument(QDir::cleanPath(found != std::end(candidates) ? *found : candidates[0]));
+    if (found == std::end(candidates)) {
+        m_context.desktop.openDocument(candidates[0]);   // no guide anywhere: nothing to show
+        return;
+    }
+    if (!m_context.desktop.openDocument(QDir::cleanPath(*found)))
+        m_context.dialogs.message(this, kProductName,
+                                  QStringLiteral("La guida %1 non si può aprire: su questo computer manca un programma per "
+                                                 "leggere i file PDF.")
+                                      .arg(QDir::toNativeSeparators(QDir::cleanPath(*found))),
+                                  MessageIcon::Information);
 }
 
 void Form1::Norme_Click()

@@ -51,7 +51,12 @@ QString holderText(const store::LockHolder& holder)
 QString inUseText(const store::LockHolder& holder)
 {
     const QString who = holderText(holder);
-    return who.isEmpty() ? kInUseText : kInUseText + QStringLiteral("\n\nIl file risulta aperto") + who + QLatin1Char('.');
+    QString text = who.isEmpty() ? kInUseText : kInUseText + QStringLiteral("\n\nIl file risulta aperto") + who + QLatin1Char('.');
+    // Another computer's program is not seen from here: the office may know it is gone.
+    if (holder.otherComputer)
+        text += QStringLiteral("\nSe su quel computer il file non è più aperto, si può cancellare il file nascosto %1 e riaprire l'applicazione.")
+                    .arg(QDir::toNativeSeparators(holder.lockFile));
+    return text;
 }
 
 QString notFoundText(const QString& path)
@@ -138,8 +143,6 @@ QString Form2::workbookPath() const
 
 bool Form2::Form_Load()
 {
-    QDir(m_setup.programFolder).mkpath(layout::kAttachmentFolder);
-
     const QString path = workbookPath();
     store::SessionOptions options;
     options.password = m_setup.workbookPassword;
@@ -202,6 +205,8 @@ bool Form2::Form_Load()
         return false;
     }
     m_session = std::move(*opened);
+    // Only a start that goes on makes the attachment folder.
+    QDir(m_setup.programFolder).mkpath(layout::kAttachmentFolder);
     FillUserList();
     return true;
 }

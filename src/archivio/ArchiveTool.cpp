@@ -183,6 +183,10 @@ int commandCopy(const Arguments& a, std::FILE* out, std::FILE* err)
     const QString& from = a.positional[1];
     const QString& to = a.positional[2];
     // What is written over must be a workbook that nobody holds.
+    if (QFileInfo(to).isDir()) {
+        print(err, QStringLiteral("%1 è una cartella: occorre indicare il file da scrivere.\n").arg(QDir::toNativeSeparators(to)));
+        return 1;
+    }
     if (QFileInfo::exists(to)) {
         auto bytes = xls::readFileBytes(to);
         if (!bytes || !xls::readCompoundFile(*bytes)) {
@@ -192,9 +196,14 @@ int commandCopy(const Arguments& a, std::FILE* out, std::FILE* err)
         }
     }
     store::FileLock lock;
-    if (lock.acquire(to) != store::FileLock::Outcome::Acquired) {
-        print(err, QStringLiteral("Il file %1 è aperto da un altro programma, oppure non si può riservare: non viene sovrascritto.\n")
-                       .arg(QDir::toNativeSeparators(to)));
+    switch (lock.acquire(to)) {
+    case store::FileLock::Outcome::Acquired: break;
+    case store::FileLock::Outcome::InUse:
+        print(err, QStringLiteral("Il file %1 è aperto da un altro programma: non viene sovrascritto.\n").arg(QDir::toNativeSeparators(to)));
+        return 1;
+    case store::FileLock::Outcome::Failed:
+        print(err, QStringLiteral("Impossibile riservare il file %1: %2.\n")
+                       .arg(QDir::toNativeSeparators(to), store::systemErrorText(lock.systemError())));
         return 1;
     }
     auto read = readWithPasswords(from, a.password);
@@ -218,6 +227,10 @@ int commandCopy(const Arguments& a, std::FILE* out, std::FILE* err)
 
 int run(const QStringList& arguments, std::FILE* out, std::FILE* err)
 {
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        print(out, QString::fromUtf8(kUsage));
+        return 0;
+    }
     const Arguments a = parse(arguments);
     if (!a.error.isEmpty()) {
         print(err, a.error + QLatin1Char('\n') + QString::fromUtf8(kUsage));

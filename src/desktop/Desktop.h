@@ -11,8 +11,9 @@ namespace quadrilo {
 class Desktop {
 public:
     virtual ~Desktop() = default;
-    // Opens the file with its default program. The outcome is not reported.
-    virtual void openDocument(const QString& path) = 0;
+    // Opens the file with its default program. False when it surely cannot:
+    // no such file, or no program for its kind on this computer.
+    virtual bool openDocument(const QString& path) = 0;
     // Opens the address in the default browser. The outcome is not reported.
     virtual void openWebPage(const QString& address) = 0;
 };
@@ -25,7 +26,7 @@ public:
 
 class QtDesktop final : public Desktop {
 public:
-    void openDocument(const QString& path) override;
+    bool openDocument(const QString& path) override;
     void openWebPage(const QString& address) override;
 };
 

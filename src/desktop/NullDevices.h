@@ -1,12 +1,20 @@
 #pragma once
 
-// Printers and scanners for programs that run the windows without devices:
-// the documentation tool, samples and benchmarks.
+// A desktop, printers and scanners for programs that run the windows without
+// them: the documentation tool, samples and benchmarks.
 
+#include "desktop/Desktop.h"
 #include "desktop/Printers.h"
 #include "desktop/Scanner.h"
 
 namespace quadrilo {
+
+// Opens nothing, and says it did.
+class NoDesktop final : public Desktop {
+public:
+    bool openDocument(const QString&) override { return true; }
+    void openWebPage(const QString&) override {}
+};
 
 // One printer, "Ufficio", the default, that takes no job.
 class NoPrinters final : public Printers {

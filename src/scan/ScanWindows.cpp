@@ -248,8 +248,11 @@ void Form3::Command1_Click()
     const QString chosen = m_context.dialogs.openFileName(
         this, QStringLiteral("Seleziona il file da caricare"), folder,
         QStringLiteral("Tutti gli allegati (*);;Bitmaps(*.bmp);;Documenti PDF (*.pdf)"));
-    if (!chosen.isEmpty())
-        m_context.desktop.openDocument(chosen);
+    if (!chosen.isEmpty() && !m_context.desktop.openDocument(chosen))
+        m_context.dialogs.message(this, kScannerTitle,
+                                  QStringLiteral("Il file %1 non si può aprire: su questo computer manca un programma per questo tipo di file.")
+                                      .arg(QDir::toNativeSeparators(chosen)),
+                                  MessageIcon::Information);
     close();
 }
 

@@ -1,5 +1,6 @@
 #include "store/ArchiveFolder.h"
 
+#include "store/FileLock.h"
 #include "xls/Reader.h"
 
 #include <QDir>
@@ -74,6 +75,10 @@ xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, con
                          [&](const xls::Sheet& sheet) { return sheet.name == name; }))
             return failure(SessionError::Kind::NotAnArchive, workbookPath, name);
 
+    // A workbook in use goes on changing: a copy of it would part from it.
+    FileLock sourceLock;
+    if (sourceLock.acquire(workbookPath) != FileLock::Outcome::Acquired)
+        return failure(SessionError::Kind::InUse, workbookPath);
     auto path = prepareFolder(folder);
     if (!path)
         return path;
@@ -91,9 +96,17 @@ xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, con
     for (int i = 0; i < files.size(); ++i) {
         if (progress)
             progress(i, total);
+        const QString source = sourceAttachments.filePath(files[i]);
         const QString target = targetAttachments.filePath(files[i]);
         QDir().mkpath(QFileInfo(target).absolutePath());
-        if (!QFileInfo::exists(target) && !QFile::copy(sourceAttachments.filePath(files[i]), target))
+        // A file of that name already there is kept only when it is the same.
+        if (QFileInfo::exists(target)) {
+            QFile a(source), b(target);
+            if (a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.size() == b.size() && a.readAll() == b.readAll())
+                continue;
+            return failure(SessionError::Kind::Exists, target);
+        }
+        if (!QFile::copy(source, target))
             return failure(SessionError::Kind::SaveFailed, target, QStringLiteral("impossibile copiare l'allegato %1").arg(files[i]));
     }
     const QString temporary = *path + QStringLiteral(".copia");

@@ -1,12 +1,14 @@
 #include "store/FileLock.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
 
 #include <cerrno>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -60,6 +62,35 @@ bool workbookHasForeignLock(const QString& workbookPath)
     return locked;
 }
 
+// A LibreOffice that runs, or a process of this computer that has the file
+// open, may be the lock's holder: LibreOffice takes no lock on the file.
+bool mayBeHeldHere(const QString& workbookPath)
+{
+    static const QStringList offices{QStringLiteral("soffice.bin"), QStringLiteral("soffice"), QStringLiteral("oosplash"),
+                                     QStringLiteral("libreoffice")};
+    const QDir processes(QStringLiteral("/proc"));
+    for (const QString& pid : processes.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!pid.front().isDigit() || pid == QString::number(getpid()))
+            continue;
+        QFile comm(processes.filePath(pid + QStringLiteral("/comm")));
+        if (comm.open(QIODevice::ReadOnly) && offices.contains(QString::fromLocal8Bit(comm.readAll()).trimmed()))
+            return true;
+        const QDir fds(processes.filePath(pid + QStringLiteral("/fd")));
+        for (const QString& fd : fds.entryList(QDir::System | QDir::NoDotAndDotDot))
+            if (QFile::symLinkTarget(fds.filePath(fd)) == workbookPath)
+                return true;
+    }
+    return false;
+}
+
+// The user's login name, for the lock file.
+QByteArray userName()
+{
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_name)
+        return QByteArray(entry->pw_name);
+    return qgetenv("USER");
+}
+
 } // namespace
 
 QString realFilePath(const QString& path)
@@ -111,16 +142,21 @@ LockHolder FileLock::holder(const QString& workbookPath)
     }
     const QByteArray content = readAll(fd);
     LockHolder found = parseLockContent(content);
+    found.lockFile = lockFilePath(real);
+    const bool here = found.host.isEmpty() || found.host == QSysInfo::machineHostName();
+    found.otherComputer = !here;
     if (lockedFile || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         found.state = LockHolder::State::Held;   // a live process holds it
     } else {
         flock(fd, LOCK_UN);
-        if (isOurLockContent(content))
+        if (!here)
+            found.state = LockHolder::State::Held;   // another computer's: its locks are not seen from here
+        else if (isOurLockContent(content))
             found.state = LockHolder::State::Free;   // ours, its process gone
-        else if (found.host == QSysInfo::machineHostName())
-            found.state = LockHolder::State::Stale;  // nothing of this machine holds it
+        else if (mayBeHeldHere(real))
+            found.state = LockHolder::State::Held;
         else
-            found.state = LockHolder::State::Held;   // another computer's: cannot be told
+            found.state = LockHolder::State::Stale;  // nothing of this computer can be holding it
     }
     ::close(fd);
     return found;
@@ -145,19 +181,21 @@ FileLock::Outcome FileLock::acquire(const QString& workbookPath, bool takeOverSt
         return busy ? Outcome::InUse : Outcome::Failed;
     }
     const QByteArray content = readAll(fd);
-    const bool takeable = isOurLockContent(content)
-        || (takeOverStale && parseLockContent(content).host == QSysInfo::machineHostName());
+    const QString host = parseLockContent(content).host;
+    const bool here = host.isEmpty() || host == QSysInfo::machineHostName();
+    const bool takeable = here && (content.isEmpty() || (isOurLockContent(content) || (takeOverStale && !mayBeHeldHere(real))));
     if (!takeable) {
         ::close(fd);
         return Outcome::InUse;
     }
     // Same fields as LibreOffice's lock files: name, user, host, time, then our pid.
-    const QByteArray written = kOwnerTag + ',' + qgetenv("USER") + ',' + QSysInfo::machineHostName().toUtf8() + ','
+    const QByteArray written = kOwnerTag + ',' + userName() + ',' + QSysInfo::machineHostName().toUtf8() + ','
         + QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm")).toUtf8() + ','
         + QByteArray::number(static_cast<qint64>(getpid())) + ';';
     if (ftruncate(fd, 0) != 0 || lseek(fd, 0, SEEK_SET) < 0
         || ::write(fd, written.constData(), static_cast<size_t>(written.size())) != written.size()) {
         m_error = errno;
+        ::unlink(QFile::encodeName(lockPath).constData());   // no empty lock left behind
         ::close(fd);
         return Outcome::Failed;
     }

@@ -17,12 +17,14 @@ struct LockHolder {
     enum class State {
         Free,   // nobody, or a lock of ours whose process is gone
         Held,   // a live program holds it (or one that cannot be proven gone)
-        Stale,  // a foreign lock file of this machine that nothing holds any more
+        Stale,  // a lock file of this computer that no running program can be holding
     };
     State state = State::Free;
     QString user;   // the name the lock file gives; may be empty
     QString host;   // the computer it names
     QString since;  // when it was taken, as written there (dd.MM.yyyy HH:mm)
+    QString lockFile;        // the lock file's path
+    bool otherComputer = false;  // the lock file names another computer
 };
 
 class FileLock {

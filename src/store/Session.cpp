@@ -18,6 +18,9 @@
 namespace quadrilo::store {
 namespace {
 
+// What the temporary file of a save is called after the workbook's name.
+const QString kSavePrefix = QStringLiteral(".salvataggio-");
+
 SessionError makeError(SessionError::Kind kind, const QString& path, QString detail = {}, xls::Error cause = {})
 {
     SessionError e;
@@ -143,21 +146,30 @@ void syncDirectory(const QString& directory)
     }
 }
 
-// The temporary files of a save ("." + name + "." + six characters) that a
-// save cut off left beside the workbook.
+// The temporary files of a save that was cut off: "." + name + kSavePrefix +
+// six characters; earlier versions wrote "." + name + "." + six characters,
+// taken as theirs only when they are workbooks and their six characters are
+// not all small letters (a user's ".Protocollo.xls.backup" stays).
 void removeSaveLeftovers(const QString& workbookPath)
 {
     const QFileInfo workbook(workbookPath);
-    const QString prefix = QLatin1Char('.') + workbook.fileName() + QLatin1Char('.');
+    const QString hidden = QLatin1Char('.') + workbook.fileName();
     const QDir folder = workbook.absoluteDir();
-    const QStringList names = folder.entryList({prefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString& name : names) {
-        const QString suffix = name.mid(prefix.size());
-        const bool fromSave = std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
-            return c.isLetterOrNumber() && c.unicode() < 128;
-        });
-        if (fromSave && !QFileInfo(folder.filePath(name)).isSymLink())
+    const auto remove = [&](const QString& name) {
+        if (!QFileInfo(folder.filePath(name)).isSymLink())
             QFile::remove(folder.filePath(name));
+    };
+    for (const QString& name : folder.entryList({hidden + kSavePrefix + QStringLiteral("??????")}, QDir::Files | QDir::Hidden | QDir::System))
+        remove(name);
+    for (const QString& name : folder.entryList({hidden + QStringLiteral(".??????")}, QDir::Files | QDir::Hidden | QDir::System)) {
+        const QString suffix = name.mid(hidden.size() + 1);
+        const bool random = std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLetterOrNumber() && c.unicode() < 128; })
+            && !std::all_of(suffix.begin(), suffix.end(), [](QChar c) { return c.isLower(); });
+        QFile file(folder.filePath(name));
+        const bool workbookFile = file.open(QIODevice::ReadOnly) && file.read(4) == QByteArray("\xD0\xCF\x11\xE0", 4);
+        file.close();
+        if (random && workbookFile)
+            remove(name);
     }
 }
 
@@ -186,7 +198,7 @@ xls::Result<xls::Done, SessionError> saveWorkbookFile(const xls::Workbook& workb
 
     const QFileInfo target(realFilePath(path));
     const QString directory = target.absolutePath();
-    QByteArray pattern = QFile::encodeName(directory + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    QByteArray pattern = QFile::encodeName(directory + QStringLiteral("/.") + target.fileName() + kSavePrefix + QStringLiteral("XXXXXX"));
     const int fd = mkstemp(pattern.data());
     if (fd < 0)
         return systemFailure(Kind::SaveFailed, path, errno);

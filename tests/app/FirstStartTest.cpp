@@ -75,6 +75,25 @@ TEST_F(FirstStartTest, AnExistingArchiveIsCopiedWithItsAttachmentsAndAForeignFil
                                            + s(" non è una cartella di lavoro di Excel."));
     EXPECT_FALSE(QFileInfo::exists(folder() + s("/Protocollo.xls")));
 
+    // Not while a program holds it: the copy would part from it.
+    {
+        auto held = openArchive(old.filePath(s("Protocollo.xls")));
+        dialogs.clear();
+        dialogs.answerFile(old.filePath(s("Protocollo.xls")));
+        click("browse");
+        click("proceed");
+        EXPECT_TRUE(dialogs.texts().last().endsWith(s(" è già aperto da un altro programma."))) << dialogs.texts().last().toStdString();
+        EXPECT_FALSE(QFileInfo::exists(folder() + s("/Protocollo.xls")));
+    }
+    // A different file of the same name already in Prot is not written over.
+    ASSERT_TRUE(QDir().mkpath(folder() + s("/Prot")));
+    ASSERT_TRUE(writeFileBytes(folder() + s("/Prot/lettera.bmp"), "someone else's"));
+    click("proceed");
+    EXPECT_EQ(dialogs.texts().last(), s("ERRORE: L'archivio non è stato portato.\nIl file ") + folder()
+                                          + s("/Prot/lettera.bmp esiste già: non viene sovrascritto."));
+    EXPECT_FALSE(QFileInfo::exists(folder() + s("/Protocollo.xls")));
+    ASSERT_TRUE(QFile::remove(folder() + s("/Prot/lettera.bmp")));
+
     dialogs.clear();
     dialogs.answerFile(old.filePath(s("Protocollo.xls")));
     click("browse");

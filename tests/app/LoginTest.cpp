@@ -143,7 +143,7 @@ TEST_F(LoginTest, AMissingWorkbookIsNamedWithItsFullPath)
     EXPECT_EQ(dialogs.boxes()[0].text, s("Impossibile eseguire il programma\r\nIl file ") + workbookPath
                                            + s(" non è stato trovato."));
     EXPECT_EQ(dialogs.boxes()[0].icon, MessageIcon::None);
-    EXPECT_TRUE(QFileInfo(folder.filePath(s("Prot"))).isDir());
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(s("Prot")))) << "a start that ends makes nothing";
     EXPECT_FALSE(QFileInfo::exists(workbookPath));
 }
 

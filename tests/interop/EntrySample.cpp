@@ -61,12 +61,6 @@ private:
     }
 };
 
-class NoDesktop final : public Desktop {
-public:
-    void openDocument(const QString&) override {}
-    void openWebPage(const QString&) override {}
-};
-
 template <typename T>
 T* find(QObject& parent, const char* name)
 {

@@ -66,7 +66,7 @@ def main():
                  "./usr/share/metainfo/example.quadrilo.Quadrilo.metainfo.xml",
                  "./usr/share/icons/hicolor/scalable/apps/example.quadrilo.Quadrilo.svg",
                  "./usr/share/icons/hicolor/48x48/apps/example.quadrilo.Quadrilo.png",
-                 "./usr/share/man/man1/quadrilo.1", "./usr/share/man/man1/quadrilo-archivio.1",
+                 "./usr/share/man/man1/quadrilo.1.gz", "./usr/share/man/man1/quadrilo-archivio.1.gz",
                  "./usr/share/quadrilo/Guida.pdf", "./usr/share/doc/quadrilo/copyright"):
         check("the package holds %s" % path, path in contents)
 

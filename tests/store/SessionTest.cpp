@@ -219,7 +219,14 @@ TEST(SessionLock, LibreOfficeLockFileMeansInUse)
 TEST(SessionLock, StaleLockOfOursIsTakenOver)
 {
     ArchiveFolder folder;
-    const QByteArray stale = "Quadrilo,segreteria,vecchio-pc,01.12.2026 09:00,999999;";
+    // Another computer's Quadrilo cannot be seen from here: its lock holds.
+    const QByteArray elsewhere = "Quadrilo,segreteria,vecchio-pc,01.12.2026 09:00,999999;";
+    ASSERT_TRUE(writeFileBytes(folder.lockPath, elsewhere));
+    EXPECT_TRUE(WorkbookSession::isFileInUse(folder.path));
+    EXPECT_TRUE(FileLock::holder(folder.path).otherComputer);
+    EXPECT_FALSE(WorkbookSession::open(folder.path, withPassword()));
+
+    const QByteArray stale = "Quadrilo,segreteria," + QSysInfo::machineHostName().toUtf8() + ",01.12.2026 09:00,999999;";
     ASSERT_TRUE(writeFileBytes(folder.lockPath, stale));
 
     EXPECT_FALSE(WorkbookSession::isFileInUse(folder.path));
@@ -590,15 +597,20 @@ TEST(SessionOpen, ReadOnlyWorkbookIsRefusedUntouched)
 TEST(SessionOpen, TemporaryFilesOfACutOffSaveAreRemoved)
 {
     ArchiveFolder folder;
-    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.a1B2c3")), "copia in chiaro"));
+    const QByteArray workbook = readFileBytes(folder.path);
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.salvataggio-a1B2c3")), workbook));
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.a1B2c3")), workbook));   // an earlier version's
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.backup")), workbook));   // a user's copy
     ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.note")), "not ours"));
+    ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s(".Protocollo.xls.x1Y2z3")), "not a workbook"));
     ASSERT_TRUE(writeFileBytes(folder.dir.filePath(s("Protocollo.xls.a1B2c3")), "not hidden: not ours"));
     auto session = openOrFail(folder.path);
     ASSERT_TRUE(session);
     session->close();
     QStringList left = strayFiles(folder.dir);
     left.sort();
-    EXPECT_EQ(left, (QStringList{s(".Protocollo.xls.note"), s("Protocollo.xls.a1B2c3")}));
+    EXPECT_EQ(left, (QStringList{s(".Protocollo.xls.backup"), s(".Protocollo.xls.note"), s(".Protocollo.xls.x1Y2z3"),
+                                 s("Protocollo.xls.a1B2c3")}));
 }
 
 TEST(SessionSave, CheckOfTheWrittenFileCatchesAFlippedByteAndAChangedFormat)

@@ -97,7 +97,12 @@ private:
 
 class RecordingDesktop final : public Desktop {
 public:
-    void openDocument(const QString& path) override { documents << path; }
+    bool openDocument(const QString& path) override
+    {
+        documents << path;
+        return opens;
+    }
+    bool opens = true;   // whether a program takes the files
     void openWebPage(const QString& address) override { webPages << address; }
     QStringList documents;
     QStringList webPages;

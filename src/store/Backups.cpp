@@ -1,0 +1,137 @@
+#include "store/Backups.h"
+
+#include "store/Layout.h"
+#include "xls/Reader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <map>
+#include <set>
+
+namespace quadrilo::store {
+namespace {
+
+constexpr int kDailyCopies = 30;
+constexpr int kMonthlyCopies = 12;
+
+SessionError failure(SessionError::Kind kind, const QString& path, QString detail = {})
+{
+    SessionError error;
+    error.kind = kind;
+    error.path = path;
+    error.detail = std::move(detail);
+    return error;
+}
+
+// The day a daily copy is of, or an invalid date for any other name.
+QDate dayOf(const QString& name)
+{
+    static const QRegularExpression daily(QStringLiteral(R"(^Protocollo-(\d{8})\.xls$)"));
+    const auto match = daily.match(name);
+    return match.hasMatch() ? QDate::fromString(match.captured(1), QStringLiteral("yyyyMMdd")) : QDate();
+}
+
+// Copies source to target whole or not at all: a temporary file, then a rename.
+bool copyWhole(const QString& source, const QString& target)
+{
+    const QString temporary = target + QStringLiteral(".parziale");
+    QFile::remove(temporary);
+    if (!QFile::copy(source, temporary))
+        return false;
+    if (!QFile::rename(temporary, target)) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+QString dailyBackupName(QDate day)
+{
+    return QStringLiteral("Protocollo-") + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".xls");
+}
+
+QStringList backupsToPrune(const QStringList& names, QDate today)
+{
+    std::map<QDate, QString> byDay;
+    for (const QString& name : names)
+        if (const QDate day = dayOf(name); day.isValid() && day <= today)
+            byDay[day] = name;
+    std::set<QString> kept;
+    int recent = 0;
+    for (auto it = byDay.rbegin(); it != byDay.rend() && recent < kDailyCopies; ++it, ++recent)
+        kept.insert(it->second);
+    const QDate firstMonth = QDate(today.year(), today.month(), 1).addMonths(1 - kMonthlyCopies);
+    std::set<std::pair<int, int>> monthsSeen;
+    for (const auto& [day, name] : byDay)   // oldest first: the month's first copy
+        if (day >= firstMonth && monthsSeen.insert({day.year(), day.month()}).second)
+            kept.insert(name);
+    QStringList pruned;
+    for (const auto& [day, name] : byDay)
+        if (!kept.count(name))
+            pruned << name;
+    return pruned;
+}
+
+xls::Result<QString, SessionError> makeDailyBackup(const QString& workbookPath, const QString& programFolder, QDate today)
+{
+    const QDir folder(QDir(programFolder).filePath(kBackupFolder));
+    const QString target = folder.filePath(dailyBackupName(today));
+    if (QFileInfo::exists(target))
+        return QString();
+    if (!QDir().mkpath(folder.path()))
+        return failure(SessionError::Kind::BackupFailed, workbookPath, folder.path());
+    if (!copyWhole(workbookPath, target))
+        return failure(SessionError::Kind::BackupFailed, workbookPath, target);
+    for (const QString& name : backupsToPrune(folder.entryList(QDir::Files), today))
+        QFile::remove(folder.filePath(name));
+    return target;
+}
+
+xls::Result<QString, SessionError> restoreBackup(const QString& programFolder, const QString& backupPath, const QDateTime& now)
+{
+    const QString workbookPath = QDir(programFolder).filePath(layout::kWorkbookFileName);
+    xls::ReadOptions options;
+    options.password = layout::kWorkbookPassword;
+    auto read = xls::readWorkbookFile(backupPath, options);
+    if (!read) {
+        SessionError error = failure(SessionError::Kind::Unreadable, backupPath);
+        error.cause = read.error();
+        return error;
+    }
+    for (const QString& name : layout::sheetNames())
+        if (std::none_of(read->workbook.sheets.begin(), read->workbook.sheets.end(),
+                         [&](const xls::Sheet& sheet) { return sheet.name == name; }))
+            return failure(SessionError::Kind::NotAnArchive, backupPath, name);
+
+    // Nobody may use the workbook meanwhile: its lock is held while it is replaced.
+    FileLock lock;
+    switch (lock.acquire(workbookPath)) {
+    case FileLock::Outcome::Acquired: break;
+    case FileLock::Outcome::InUse: return failure(SessionError::Kind::InUse, workbookPath);
+    case FileLock::Outcome::Failed: {
+        SessionError error = failure(SessionError::Kind::LockFailed, workbookPath);
+        error.systemError = lock.systemError();
+        return error;
+    }
+    }
+    const QDir folder(QDir(programFolder).filePath(kBackupFolder));
+    QString kept;
+    if (QFileInfo::exists(workbookPath)) {
+        if (!QDir().mkpath(folder.path()))
+            return failure(SessionError::Kind::BackupFailed, workbookPath, folder.path());
+        kept = folder.filePath(QStringLiteral("Protocollo-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"))
+                               + QStringLiteral("-prima-del-ripristino.xls"));
+        if (!copyWhole(workbookPath, kept))
+            return failure(SessionError::Kind::BackupFailed, workbookPath, kept);
+    }
+    if (!copyWhole(backupPath, workbookPath))
+        return failure(SessionError::Kind::SaveFailed, workbookPath, QStringLiteral("impossibile copiare la copia di sicurezza"));
+    return kept;
+}
+
+} // namespace quadrilo::store
