@@ -11,6 +11,7 @@
 // Exits non-zero when a step fails or reads back something else than was built.
 
 #include "desktop/NullDevices.h"
+#include "printing/DailyRegister.h"
 #include "app/Form1.h"
 #include "app/Form4.h"
 #include "desktop/Desktop.h"
@@ -196,6 +197,9 @@ private:
     std::mt19937 m_random;
 };
 
+constexpr int kBusyDayRecords = 300;
+const QDate kBusyDay(2026, 12, 9);
+
 void fillRegister(store::Sheet sheet, layout::RegisterKind kind, int records, ContentGenerator& gen)
 {
     using namespace layout::reg;
@@ -210,7 +214,8 @@ void fillRegister(store::Sheet sheet, layout::RegisterKind kind, int records, Co
     for (int i = 1; i <= records; ++i) {
         const int row = i + 1;
         sheet.setNumber(row, kNumber, i);
-        sheet.setDate(row, kDate, QDate(2000, 1, 1).addDays(i / 5));
+        // The last 300 records of each register make one busy day, for the daily register.
+        sheet.setDate(row, kDate, i > records - kBusyDayRecords ? kBusyDay : QDate(2000, 1, 1).addDays(i / 5));
         sheet.setText(row, kCorrespondenceType, QString::fromUtf8(gen.pick(correspondence)));
         QString document;
         switch (gen.number(0, 5)) {
@@ -694,6 +699,16 @@ int main(int argc, char** argv)
 
     // (c) sheet preparation, each run on a freshly read workbook.
     std::optional<store::Workbook> fresh;
+    const QString dailyPdf = QDir(directory).filePath(QStringLiteral("registro-giornaliero.pdf"));
+    std::size_t dailyRecords = 0;
+    timings.push_back(measure("daily register of a busy day to PDF/A", runs, [&] {
+        const printing::DailyRegister daily = printing::collectDailyRegister(session->workbook(), kBusyDay);
+        dailyRecords = daily.entrata.size() + daily.uscita.size();
+        if (!printing::writeDailyRegister(daily, dailyPdf).isEmpty())
+            fail("the daily register was not written");
+    }));
+    if (options.records >= kBusyDayRecords && dailyRecords != 2 * kBusyDayRecords)
+        fail("the daily register lists " + std::to_string(dailyRecords) + " records");
     timings.push_back(measure("prepareSheets", runs,
                               [&] {
                                   const QStringList missing = layout::prepareSheets(*fresh);

@@ -5,6 +5,7 @@
 #include "contacts/ContactPanel.h"
 #include "contacts/ContactPicker.h"
 #include "printing/ContactListPrinting.h"
+#include "printing/DailyRegisterWindow.h"
 #include "printing/LabelPrinting.h"
 #include "printing/PrintPanel.h"
 #include "printing/PrinterWindow.h"
@@ -115,6 +116,10 @@ Form1::Form1(Form1Setup setup, QWidget* parent)
     connect(m_settings->exitButton(), &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(m_print->exitButton(), &QPushButton::clicked, this, &Form1::Command5_Click);
     connect(m_print, &printing::PrintPanel::printRequested, this, &Form1::openPrinterWindow);
+    connect(m_print->dailyRegisterButton(), &QPushButton::clicked, this, [this] {
+        printing::DailyRegisterWindow window(m_context, this);
+        window.exec();
+    });
     connect(m_settings->printButton(), &QPushButton::clicked, this, [this] { openPrinterWindow(printing::ListCode::Lists); });
 
     m_timer = new QTimer(this);

@@ -4,6 +4,7 @@
 #include "app/Form4.h"
 #include "app/Logo.h"
 #include "desktop/PanelContext.h"
+#include "store/Backups.h"
 #include "store/ErrorText.h"
 #include "store/Layout.h"
 #include "store/Sheet.h"
@@ -207,6 +208,13 @@ bool Form2::Form_Load()
     m_session = std::move(*opened);
     // Only a start that goes on makes the attachment folder.
     QDir(m_setup.programFolder).mkpath(layout::kAttachmentFolder);
+    // The day's first start keeps the workbook as it found it, before anything is written.
+    if (auto backup = store::makeDailyBackup(m_session->path(), m_setup.programFolder, m_setup.clock.now().date()); !backup)
+        m_setup.dialogs.message(this, kProductName,
+                                QStringLiteral("ATTENZIONE: La copia di sicurezza di oggi (%1) non si è potuta scrivere.\n"
+                                               "Il lavoro può continuare; conviene controllare la cartella Backup e lo spazio sul disco.")
+                                    .arg(QDir::toNativeSeparators(backup.error().detail)),
+                                MessageIcon::Warning);
     FillUserList();
     return true;
 }

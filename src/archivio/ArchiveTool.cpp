@@ -1,6 +1,8 @@
 #include "archivio/ArchiveTool.h"
 
+#include "printing/DailyRegister.h"
 #include "store/ArchiveFolder.h"
+#include "store/Backups.h"
 #include "store/CellListing.h"
 #include "store/ErrorText.h"
 #include "store/Layout.h"
@@ -8,6 +10,7 @@
 #include "xls/CompoundFile.h"
 #include "xls/Reader.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 
@@ -23,7 +26,9 @@ const char* const kUsage =
     "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD] [--password-utenti PWD] [--password-excel PWD]\n"
     "  quadrilo-archivio utente CARTELLA --utente NOME --password PWD [--password-utenti PWD] [--password-excel PWD]\n"
     "  quadrilo-archivio mostra FILE [--password PWD]\n"
-    "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n";
+    "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n"
+    "  quadrilo-archivio ripristina CARTELLA COPIA\n"
+    "  quadrilo-archivio giornaliero FILE AAAA-MM-GG USCITA.pdf [--password PWD]\n";
 
 void print(std::FILE* stream, const QString& text)
 {
@@ -223,6 +228,62 @@ int commandCopy(const Arguments& a, std::FILE* out, std::FILE* err)
     return 0;
 }
 
+// Puts a backup back: the copy must open, nobody may hold the workbook, and
+// the workbook as it was goes into Backup first.
+int commandRestore(const Arguments& a, std::FILE* out, std::FILE* err)
+{
+    if (a.positional.size() != 3 || a.user || a.password || a.usersAreaPassword || a.excelPassword) {
+        print(err, QString::fromUtf8(kUsage));
+        return 2;
+    }
+    const QString folder = QDir(a.positional[1]).absolutePath();
+    auto restored = store::restoreBackup(folder, a.positional[2], QDateTime::currentDateTime());
+    if (!restored) {
+        print(err, store::sessionErrorText(restored.error()) + QLatin1Char('\n'));
+        if (restored.error().kind == store::SessionError::Kind::InUse)
+            print(err, QStringLiteral("Occorre prima chiudere il programma che lo tiene aperto.\n"));
+        return 1;
+    }
+    print(out, QStringLiteral("Ripristinato %1 da %2.\n")
+                   .arg(QDir::toNativeSeparators(QDir(folder).filePath(store::layout::kWorkbookFileName)),
+                        QDir::toNativeSeparators(a.positional[2])));
+    if (!restored->isEmpty())
+        print(out, QStringLiteral("Il file sostituito è conservato in %1.\n").arg(QDir::toNativeSeparators(*restored)));
+    return 0;
+}
+
+// The daily register of a day as a PDF/A file, with its fingerprint beside it.
+int commandDaily(const Arguments& a, std::FILE* out, std::FILE* err)
+{
+    if (a.positional.size() != 4 || a.user || a.usersAreaPassword || a.excelPassword) {
+        print(err, QString::fromUtf8(kUsage));
+        return 2;
+    }
+    const QString& path = a.positional[1];
+    const QDate day = QDate::fromString(a.positional[2], Qt::ISODate);
+    if (!day.isValid()) {
+        print(err, QStringLiteral("Il giorno %1 non è una data nella forma AAAA-MM-GG.\n").arg(a.positional[2]));
+        return 2;
+    }
+    auto read = readWithPasswords(path, a.password);
+    if (!read) {
+        print(err, store::readErrorText(read.error(), path) + QLatin1Char('\n'));
+        return 1;
+    }
+    store::Workbook workbook(std::move(read->workbook));
+    const printing::DailyRegister daily = printing::collectDailyRegister(workbook, day);
+    if (const QString problem = printing::writeDailyRegister(daily, a.positional[3]); !problem.isEmpty()) {
+        print(err, QStringLiteral("Il registro giornaliero non è stato scritto: %1.\n").arg(problem));
+        return 1;
+    }
+    print(out, QStringLiteral("Registro giornaliero del %1: %2 in entrata, %3 in uscita.\nImpronta SHA-256: %4\n")
+                   .arg(day.toString(QStringLiteral("dd/MM/yyyy")))
+                   .arg(daily.entrata.size())
+                   .arg(daily.uscita.size())
+                   .arg(daily.fingerprint));
+    return 0;
+}
+
 } // namespace
 
 int run(const QStringList& arguments, std::FILE* out, std::FILE* err)
@@ -245,6 +306,10 @@ int run(const QStringList& arguments, std::FILE* out, std::FILE* err)
         return commandCopy(a, out, err);
     if (command == QLatin1String("utente"))
         return commandUser(a, out, err);
+    if (command == QLatin1String("ripristina"))
+        return commandRestore(a, out, err);
+    if (command == QLatin1String("giornaliero"))
+        return commandDaily(a, out, err);
     print(err, QString::fromUtf8(kUsage));
     return 2;
 }

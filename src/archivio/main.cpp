@@ -1,10 +1,16 @@
 #include "archivio/ArchiveTool.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <string_view>
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The daily register lays out text, which needs the fonts of a GUI
+    // application; it never shows a window, so no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     return quadrilo::archivio::run(arguments, stdout, stderr);

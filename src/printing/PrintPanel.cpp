@@ -18,8 +18,11 @@ PrintPanel::PrintPanel(QWidget* parent)
     uscita->setObjectName(QStringLiteral("Command22"));
     connect(entrata, &QPushButton::clicked, this, [this] { emit printRequested(ListCode::Entrata); });
     connect(uscita, &QPushButton::clicked, this, [this] { emit printRequested(ListCode::Uscita); });
+    m_daily = new QPushButton(QStringLiteral("Registro &giornaliero"));
+    m_daily->setObjectName(QStringLiteral("dailyRegister"));
     layout->addWidget(entrata);
     layout->addWidget(uscita);
+    layout->addWidget(m_daily);
     layout->addStretch();
     layout->addWidget(m_exit);
 }

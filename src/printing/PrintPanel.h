@@ -16,6 +16,7 @@ public:
     explicit PrintPanel(QWidget* parent = nullptr);
 
     QPushButton* exitButton() const { return m_exit; }  // Command5
+    QPushButton* dailyRegisterButton() const { return m_daily; }
 
 signals:
     // A list button was pressed.
@@ -23,6 +24,7 @@ signals:
 
 private:
     QPushButton* m_exit = nullptr;
+    QPushButton* m_daily = nullptr;
 };
 
 } // namespace quadrilo::printing

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cstdio>
 #include <map>
 #include <set>
 
@@ -41,7 +42,8 @@ bool copyWhole(const QString& source, const QString& target)
     QFile::remove(temporary);
     if (!QFile::copy(source, temporary))
         return false;
-    if (!QFile::rename(temporary, target)) {
+    // Replaces target at once (QFile::rename would not replace it).
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
         QFile::remove(temporary);
         return false;
     }

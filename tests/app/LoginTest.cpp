@@ -417,3 +417,31 @@ TEST_F(LoginTest, AReadOnlyWorkbookEndsTheStartUntouched)
     EXPECT_EQ(readFileBytes(workbookPath), before);
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList{s("Protocollo.xls")});
 }
+
+TEST_F(LoginTest, TheDaysFirstStartKeepsTheWorkbookAsItFoundItOncePerDay)
+{
+    writeDefaultWorkbook();
+    const QByteArray before = readFileBytes(workbookPath);
+    const QString copy = folder.filePath(s("Backup/Protocollo-20261208.xls"));
+    {
+        auto form = start();
+        EXPECT_EQ(readFileBytes(copy), before) << "the same encrypted bytes";
+        login(*form, s("mario"), s("segreta"));   // the access is saved: the workbook changes
+        ASSERT_NE(form->mainWindow(), nullptr);
+    }
+    ASSERT_NE(readFileBytes(workbookPath), before);
+    auto again = start();
+    EXPECT_EQ(readFileBytes(copy), before) << "a second start that day makes none";
+    EXPECT_EQ(QDir(folder.filePath(s("Backup"))).entryList(QDir::Files), QStringList{s("Protocollo-20261208.xls")});
+}
+
+TEST_F(LoginTest, ABackupThatCannotBeWrittenIsToldAndTheWorkGoesOn)
+{
+    writeDefaultWorkbook();
+    ASSERT_TRUE(writeFileBytes(folder.filePath(s("Backup")), "a file where the folder should be"));
+    auto form = start();
+    ASSERT_EQ(dialogs.boxes().size(), 1u);
+    EXPECT_EQ(dialogs.boxes()[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(dialogs.boxes()[0].text.startsWith(s("ATTENZIONE: La copia di sicurezza di oggi"))) << dialogs.boxes()[0].text.toStdString();
+    EXPECT_NE(form->session(), nullptr);
+}

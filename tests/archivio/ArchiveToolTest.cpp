@@ -1,4 +1,5 @@
 #include "archivio/ArchiveTool.h"
+#include "store/Layout.h"
 #include "store/Session.h"
 #include "store/Sheet.h"
 #include "store/Workbook.h"
@@ -31,7 +32,9 @@ const char* const kUsage =
     "  quadrilo-archivio nuovo CARTELLA [--utente NOME --password PWD] [--password-utenti PWD] [--password-excel PWD]\n"
     "  quadrilo-archivio utente CARTELLA --utente NOME --password PWD [--password-utenti PWD] [--password-excel PWD]\n"
     "  quadrilo-archivio mostra FILE [--password PWD]\n"
-    "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n";
+    "  quadrilo-archivio copia ORIGINE DESTINAZIONE [--password PWD]\n"
+    "  quadrilo-archivio ripristina CARTELLA COPIA\n"
+    "  quadrilo-archivio giornaliero FILE AAAA-MM-GG USCITA.pdf [--password PWD]\n";
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -538,4 +541,79 @@ TEST(ArchiveToolCopy, NeverWritesOverAHeldWorkbookOrAFileThatIsNoWorkbook)
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, s("Il file ") + notes + s(" non è una cartella di lavoro di Excel: non viene sovrascritto.\n"));
     EXPECT_EQ(readFileBytes(notes), QByteArray("lista della spesa"));
+}
+
+// --- giornaliero and ripristina -----------------------------------------------
+
+TEST(ArchiveToolDaily, EveryProtocolOfTheDayAndNoOtherInOrderWithItsFingerprint)
+{
+    TempDir dir;
+    store::Workbook book = store::layout::createArchive(s("admin"), s("admin"));
+    book.sheet(s("Varie"))->setText(2, 18, s("Comune di Prova"));
+    auto entrata = *book.sheet(s("Entrata"));
+    const struct {
+        int number;
+        QDate day;
+        const char* who;
+    } records[] = {{12, QDate(2026, 12, 9), "BETA"}, {3, QDate(2026, 12, 8), "IERI"}, {11, QDate(2026, 12, 9), "ALFA"},
+                   {13, QDate(2026, 12, 10), "DOMANI"}};
+    int row = 2;
+    for (const auto& record : records) {
+        entrata.setNumber(row, 1, record.number);
+        entrata.setDate(row, 2, record.day);
+        entrata.setText(row, 6, s(record.who));
+        entrata.setText(row, 7, s("Oggetto\tcon tab"));
+        ++row;
+    }
+    book.sheet(s("Uscita"))->setNumber(2, 1, 4);
+    book.sheet(s("Uscita"))->setDate(2, 2, QDate(2026, 12, 9));
+    book.sheet(s("Uscita"))->setText(2, 6, s("RISPOSTA"));
+    const QString path = dir.filePath(s("Protocollo.xls"));
+    store::SessionOptions options;
+    options.password = s("Mora4715");
+    ASSERT_TRUE(store::saveWorkbookFile(book.data(), path, options));
+
+    const QString pdf = dir.filePath(s("giorno.pdf"));
+    const ToolRun run = runTool({s("giornaliero"), path, s("2026-12-09"), pdf});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString fingerprint = QString::fromLatin1(readFileBytes(pdf + s(".sha256"))).trimmed();
+    EXPECT_EQ(fingerprint.size(), 64);
+    EXPECT_TRUE(run.out.startsWith(s("Registro giornaliero del 09/12/2026: 2 in entrata, 1 in uscita.\nImpronta SHA-256: ") + fingerprint));
+    const QString text = quadrilo::testsupport::pdfText(pdf).simplified();
+    EXPECT_TRUE(text.contains(s("Comune di Prova"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(s("Entrata: 2 protocolli, dal n. 11 al n. 12")));
+    EXPECT_TRUE(text.contains(s("Uscita: 1 protocollo, dal n. 4 al n. 4")));
+    EXPECT_LT(text.indexOf(s("ALFA")), text.indexOf(s("BETA"))) << "in number order";
+    EXPECT_FALSE(text.contains(s("IERI")) || text.contains(s("DOMANI")));
+    EXPECT_TRUE(text.contains(fingerprint));
+    EXPECT_TRUE(quadrilo::testsupport::pdfMetadata(pdf).contains(s("pdfaid:part=\"1\""))) << "PDF/A-1b";
+
+    // Same records, same fingerprint; a changed record, another one.
+    ASSERT_EQ(runTool({s("giornaliero"), path, s("2026-12-09"), pdf}).status, 0);
+    EXPECT_EQ(QString::fromLatin1(readFileBytes(pdf + s(".sha256"))).trimmed(), fingerprint);
+    book.sheet(s("Entrata"))->setText(4, 7, s("Oggetto corretto"));
+    ASSERT_TRUE(store::saveWorkbookFile(book.data(), path, options));
+    ASSERT_EQ(runTool({s("giornaliero"), path, s("2026-12-09"), pdf}).status, 0);
+    EXPECT_NE(QString::fromLatin1(readFileBytes(pdf + s(".sha256"))).trimmed(), fingerprint);
+
+    const ToolRun empty = runTool({s("giornaliero"), path, s("2026-12-25"), pdf});
+    ASSERT_EQ(empty.status, 0);
+    EXPECT_TRUE(quadrilo::testsupport::pdfText(pdf).simplified().contains(s("Nessun protocollo è stato registrato in questo giorno.")));
+    EXPECT_EQ(runTool({s("giornaliero"), path, s("9/12/2026"), pdf}).status, 2);
+}
+
+TEST(ArchiveToolRestore, PutsACopyBackAndKeepsTheReplacedWorkbook)
+{
+    TempDir dir;
+    ASSERT_EQ(runTool({s("nuovo"), dir.path()}).status, 0);
+    const QString path = dir.filePath(s("Protocollo.xls"));
+    TempDir copies;
+    const QString copy = copies.filePath(s("Protocollo-20261201.xls"));
+    ASSERT_TRUE(quadrilo::testsupport::copyFile(path, copy));
+    ASSERT_EQ(runTool({s("utente"), dir.path(), s("--utente"), s("dopo"), s("--password"), s("x")}).status, 0);
+    const ToolRun restored = runTool({s("ripristina"), dir.path(), copy});
+    ASSERT_EQ(restored.status, 0) << restored.err.toStdString();
+    EXPECT_EQ(readFileBytes(path), readFileBytes(copy));
+    EXPECT_TRUE(restored.out.contains(s("Il file sostituito è conservato in ")));
+    EXPECT_EQ(QDir(dir.filePath(s("Backup"))).entryList(QDir::Files).size(), 1);
 }

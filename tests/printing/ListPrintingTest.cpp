@@ -5,6 +5,8 @@
 #include "support/MainWindowFixture.h"
 
 #include <QComboBox>
+#include <QTimer>
+#include <QCalendarWidget>
 #include <QFile>
 #include <QGuiApplication>
 #include <QPdfWriter>
@@ -271,4 +273,22 @@ TEST(SheetPrint, TheZoomOrTheFitSetsTheScale)
     EXPECT_EQ(coded.left, s("Comune"));
     EXPECT_EQ(coded.centre, s("Pagina 3 di 12"));
     EXPECT_EQ(coded.right, s("09/12/2026 08:05 Protocollo.xls Entrata"));
+}
+
+TEST_F(ListPrintingTest, TheDailyRegisterOfADayPickedIsSavedUnderRegistriAndOpened)
+{
+    open(registerWorkbook(3));
+    trigger("MnCoopertina");
+    QTimer::singleShot(0, [] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window->objectName() == QLatin1String("DailyRegister") && window->isVisible()) {
+                window->findChild<QCalendarWidget*>(QStringLiteral("dailyRegisterDay"))->setSelectedDate(QDate(2026, 12, 8));
+                window->findChild<QPushButton*>(QStringLiteral("makeDailyRegister"))->click();
+            }
+    });
+    QTest::mouseClick(child<QPushButton>(*form, "dailyRegister"), Qt::LeftButton);
+    const QString pdf = folder.filePath(s("Registri/Registro-giornaliero-2026-12-08.pdf"));
+    EXPECT_EQ(desktop.documents, QStringList{pdf});
+    EXPECT_TRUE(pdfText(pdf).contains(s("Registro giornaliero di protocollo")));
+    EXPECT_EQ(readFileBytes(pdf + s(".sha256")).trimmed().size(), 64);
 }

@@ -1,3 +1,4 @@
+#include "store/Backups.h"
 #include "store/CellListing.h"
 #include "store/ErrorText.h"
 #include "store/FileLock.h"
@@ -643,4 +644,58 @@ TEST(SessionSave, CheckOfTheWrittenFileCatchesAFlippedByteAndAChangedFormat)
     const auto difference = detail::checkWrittenFile(book.data(), *other, path, {}, cause);
     ASSERT_NE(difference, std::nullopt);
     EXPECT_TRUE(difference->contains(s("Entrata, riga 2, colonna 2"))) << difference->toStdString();
+}
+
+// --- Backups -----------------------------------------------------------------
+
+TEST(Backups, ThirtyDaysAndTheFirstOfEachOfTwelveMonthsAreKept)
+{
+    QStringList names{s("Protocollo-20261209-101500-prima-del-ripristino.xls"), s("appunti.txt")};
+    const QDate today(2026, 12, 9);
+    for (QDate day = today.addDays(-400); day <= today; day = day.addDays(1))
+        if (day.dayOfWeek() <= 5)   // office days only
+            names << dailyBackupName(day);
+    const QStringList pruned = backupsToPrune(names, today);
+    QStringList kept;
+    for (const QString& name : names)
+        if (!pruned.contains(name) && name.startsWith(s("Protocollo-2")) && name.size() == 23)
+            kept << name;
+    // 30 office days go back to 28 October; before them, the first office day of each month from January.
+    EXPECT_EQ(kept.size(), 30 + 10);
+    EXPECT_TRUE(kept.contains(s("Protocollo-20261209.xls")));
+    EXPECT_TRUE(kept.contains(s("Protocollo-20260101.xls")));
+    EXPECT_FALSE(kept.contains(s("Protocollo-20260102.xls")));
+    EXPECT_TRUE(kept.contains(s("Protocollo-20260901.xls")));
+    EXPECT_FALSE(kept.contains(s("Protocollo-20251201.xls"))) << "thirteen months back";
+    EXPECT_FALSE(pruned.contains(s("appunti.txt")));
+    EXPECT_FALSE(pruned.contains(s("Protocollo-20261209-101500-prima-del-ripristino.xls")));
+}
+
+TEST(Backups, ARestoreIsRefusedWhileTheWorkbookIsHeldAndKeepsTheReplacedOne)
+{
+    ArchiveFolder folder;
+    TempDir elsewhere;
+    const QString copy = elsewhere.filePath(s("Protocollo-20261201.xls"));
+    ASSERT_TRUE(quadrilo::testsupport::copyFile(folder.path, copy));
+    {
+        auto session = openOrFail(folder.path);
+        session->workbook().sheet(s("Entrata"))->setText(2, 7, s("dopo la copia"));
+        ASSERT_TRUE(session->save());
+        const QByteArray current = readFileBytes(folder.path);
+        auto refused = restoreBackup(folder.dir.path(), copy, QDateTime(QDate(2026, 12, 9), QTime(10, 15)));
+        ASSERT_FALSE(refused);
+        EXPECT_EQ(refused.error().kind, SessionError::Kind::InUse);
+        EXPECT_EQ(readFileBytes(folder.path), current);
+    }
+    const QByteArray current = readFileBytes(folder.path);
+    auto restored = restoreBackup(folder.dir.path(), copy, QDateTime(QDate(2026, 12, 9), QTime(10, 15)));
+    ASSERT_TRUE(restored) << sessionErrorText(restored.error()).toStdString();
+    EXPECT_EQ(*restored, folder.dir.filePath(s("Backup/Protocollo-20261209-101500-prima-del-ripristino.xls")));
+    EXPECT_EQ(readFileBytes(*restored), current);
+    EXPECT_EQ(readFileBytes(folder.path), readFileBytes(copy));
+    EXPECT_FALSE(QFileInfo::exists(FileLock::lockFilePath(folder.path)));
+
+    ASSERT_TRUE(writeFileBytes(elsewhere.filePath(s("rotto.xls")), "not a workbook"));
+    EXPECT_FALSE(restoreBackup(folder.dir.path(), elsewhere.filePath(s("rotto.xls")), QDateTime::currentDateTime()));
+    EXPECT_EQ(readFileBytes(folder.path), readFileBytes(copy));
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +37,29 @@ bool copyFile(const QString& from, const QString& to)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     return writeFileBytes(to, file.readAll());
+}
+
+namespace {
+
+QString runPoppler(const char* tool, const QStringList& arguments)
+{
+    QProcess process;
+    process.start(QString::fromLatin1(tool), arguments);
+    const bool done = process.waitForFinished(30000);
+    EXPECT_TRUE(done && process.exitCode() == 0) << tool << " failed on " << arguments.join(QLatin1Char(' ')).toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+QString pdfText(const QString& path)
+{
+    return runPoppler("pdftotext", {QStringLiteral("-layout"), path, QStringLiteral("-")});
+}
+
+QString pdfMetadata(const QString& path)
+{
+    return runPoppler("pdfinfo", {QStringLiteral("-meta"), path});
 }
 
 TempDir::TempDir()

@@ -26,6 +26,11 @@ bool writeFileBytes(const QString& path, const QByteArray& bytes);
 // Copies a file, replacing the target; false on failure.
 bool copyFile(const QString& from, const QString& to);
 
+// The text of a PDF file as pdftotext -layout reads it, and its XMP metadata
+// as pdfinfo -meta prints it; the test fails when they cannot.
+QString pdfText(const QString& path);
+QString pdfMetadata(const QString& path);
+
 // A fresh folder removed with everything in it when the object goes.
 class TempDir {
 public:

@@ -107,15 +107,6 @@ ScannedPage FakeScanner::scan(const QString& device, const ScanSettings& setting
     return page;
 }
 
-QString pdfText(const QString& path)
-{
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    const bool done = process.waitForFinished(30000);
-    EXPECT_TRUE(done && process.exitCode() == 0) << "pdftotext failed on " << path.toStdString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
 store::Workbook makeArchive()
 {
     return store::layout::createArchive(QStringLiteral("mario"), QStringLiteral("segreta"));

@@ -129,9 +129,6 @@ private:
     QTemporaryDir m_folder;
 };
 
-// The text of a PDF file as pdftotext -layout reads it; the test fails when
-// pdftotext cannot.
-QString pdfText(const QString& path);
 
 // A scanner that gives a small page, or fails when told to.
 class FakeScanner final : public Scanner {
