@@ -295,9 +295,13 @@ void ProtocolPanel::reloadList(std::optional<std::pair<RegisterKind, int>> selec
     else
         refreshRegisterList(m_listModel, m_context.workbook(), *kind, m_bothRegisters->isChecked());
     m_list->verticalScrollBar()->setValue(scrolled);
-    if (!select)
-        return;
-    if (const auto row = m_listModel.listRowOf(select->first, select->second)) {
+    if (select)
+        showRecord(select->first, select->second);
+}
+
+void ProtocolPanel::showRecord(RegisterKind kind, int sheetRow)
+{
+    if (const auto row = m_listModel.listRowOf(kind, sheetRow)) {
         const QModelIndex index = m_listModel.index(*row, 0);
         m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_list->scrollTo(index);
@@ -442,7 +446,11 @@ void ProtocolPanel::Command16_Click()
                                   MessageIcon::Stop);
     }
     m_context.clearFields();
-    reloadList(written ? std::optional(std::pair(*kind, row)) : std::nullopt);
+    // The new record after the last: the list takes it without reading the register again.
+    if (written && sheet->isEmpty(row + 1, layout::reg::kNumber) && m_listModel.appendRecord(readRegisterRow(*sheet, row, *kind)))
+        showRecord(*kind, row);
+    else
+        reloadList(written ? std::optional(std::pair(*kind, row)) : std::nullopt);
     showNextNumber();
     // Ready for the next entry.
     m_date->setFocus();

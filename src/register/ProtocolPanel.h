@@ -101,6 +101,8 @@ private:
     // keeping its search and its place, with the record select chosen and in
     // view.
     void reloadList(std::optional<std::pair<RegisterKind, int>> select = std::nullopt, bool rebuild = false);
+    // The record of that sheet row chosen in the list and in view, if it shows.
+    void showRecord(RegisterKind kind, int sheetRow);
 
     // The stored record shown in the fields: its sheet row and its number as
     // the list showed it.

@@ -107,6 +107,36 @@ void RegisterListModel::setRecords(std::vector<RegisterRecord> records)
     endResetModel();
 }
 
+bool RegisterListModel::appendRecord(RegisterRecord record)
+{
+    // After the register's last record, Entrata's before Uscita's.
+    size_t position = 0;
+    int lastRow = 1;
+    for (size_t i = 0; i < m_records.size(); ++i) {
+        const RegisterRecord& each = m_records[i];
+        if (each.kind == record.kind)
+            lastRow = each.sheetRow;
+        if (each.kind == record.kind || (record.kind == RegisterKind::Uscita && each.kind == RegisterKind::Entrata))
+            position = i + 1;
+    }
+    if (record.sheetRow != lastRow + 1 || m_folded.size() != m_records.size())
+        return false;
+    QString folded;
+    for (const QString& text : record.texts) {
+        appendFolded(folded, text);
+        folded += QLatin1Char('\n');
+    }
+    beginResetModel();
+    m_records.insert(m_records.begin() + static_cast<std::ptrdiff_t>(position), std::move(record));
+    m_folded.insert(m_folded.begin() + static_cast<std::ptrdiff_t>(position), std::move(folded));
+    m_shown.clear();
+    for (size_t i = 0; i < m_records.size(); ++i)
+        if (m_search.isEmpty() || answers(i, m_search))
+            m_shown.push_back(static_cast<int>(i));
+    endResetModel();
+    return true;
+}
+
 void RegisterListModel::setSearch(const RegisterSearch& search)
 {
     if (search == m_search)
@@ -174,25 +204,30 @@ bool RegisterListModel::answers(size_t index, const RegisterSearch& search) cons
     return true;
 }
 
+RegisterRecord readRegisterRow(const store::Sheet& sheet, int row, RegisterKind kind)
+{
+    RegisterRecord record;
+    record.kind = kind;
+    record.sheetRow = row;
+    for (int column = 0; column < RegisterRecord::kColumnCount; ++column)
+        record.texts[static_cast<size_t>(column)] = sheet.text(row, column + 1);
+    if (const store::CellValue date = sheet.value(row, layout::reg::kDate); date.isDate())
+        record.date = date.date();
+    const store::CellValue number = sheet.value(row, layout::reg::kNumber);
+    if (number.isNumber())
+        record.number = number.number();
+    else if (number.isText())
+        record.number = store::leadingNumber(number.text());
+    return record;
+}
+
 std::vector<RegisterRecord> readRegisterRows(const store::Sheet& sheet, RegisterKind kind)
 {
     std::vector<RegisterRecord> records;
     const int last = sheet.lastUsedRow();
     records.reserve(static_cast<size_t>(std::max(0, last - 1)));
-    for (int row = 2; row <= last && !sheet.isEmpty(row, layout::reg::kNumber); ++row) {
-        RegisterRecord& record = records.emplace_back();
-        record.kind = kind;
-        record.sheetRow = row;
-        for (int column = 0; column < RegisterRecord::kColumnCount; ++column)
-            record.texts[static_cast<size_t>(column)] = sheet.text(row, column + 1);
-        if (const store::CellValue date = sheet.value(row, layout::reg::kDate); date.isDate())
-            record.date = date.date();
-        const store::CellValue number = sheet.value(row, layout::reg::kNumber);
-        if (number.isNumber())
-            record.number = number.number();
-        else if (number.isText())
-            record.number = store::leadingNumber(number.text());
-    }
+    for (int row = 2; row <= last && !sheet.isEmpty(row, layout::reg::kNumber); ++row)
+        records.push_back(readRegisterRow(sheet, row, kind));
     return records;
 }
 

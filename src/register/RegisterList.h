@@ -53,6 +53,10 @@ public:
     void setHeaders(const QStringList& headers, bool bothRegisters = false);
     // The records, in the order they show when nothing is searched.
     void setRecords(std::vector<RegisterRecord> records);
+    // A record written after the last one of its register (an entry): added
+    // without reading the register again. False when it is not the next one
+    // of the run the list shows (a gap was filled): the list must be refilled.
+    bool appendRecord(RegisterRecord record);
     // Shows only the records that answer the search (all when it is empty).
     void setSearch(const RegisterSearch& search);
     const RegisterSearch& search() const { return m_search; }
@@ -79,6 +83,8 @@ private:
 // The records of a register sheet: from row 2 down to the first row whose
 // column A is empty.
 std::vector<RegisterRecord> readRegisterRows(const store::Sheet& sheet, RegisterKind kind);
+// One row of a register sheet as the list shows it.
+RegisterRecord readRegisterRow(const store::Sheet& sheet, int row, RegisterKind kind);
 
 // Column widths of the list, in twips, A to K.
 inline constexpr std::array<int, RegisterListModel::kColumnCount> kRegisterColumnTwips{

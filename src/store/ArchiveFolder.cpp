@@ -59,21 +59,28 @@ xls::Result<QString, SessionError> createArchiveFolder(const QString& folder, co
     return path;
 }
 
-xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, const QString& folder,
-                                                const std::function<void(int done, int total)>& progress)
+xls::Result<xls::Done, SessionError> checkArchiveFile(const QString& path)
 {
     xls::ReadOptions readOptions;
     readOptions.password = layout::kWorkbookPassword;
-    auto read = xls::readWorkbookFile(workbookPath, readOptions);
+    auto read = xls::readWorkbookFile(path, readOptions);
     if (!read) {
-        SessionError error = failure(SessionError::Kind::Unreadable, workbookPath);
+        SessionError error = failure(SessionError::Kind::Unreadable, path);
         error.cause = read.error();
         return error;
     }
     for (const QString& name : layout::sheetNames())
         if (std::none_of(read->workbook.sheets.begin(), read->workbook.sheets.end(),
                          [&](const xls::Sheet& sheet) { return sheet.name == name; }))
-            return failure(SessionError::Kind::NotAnArchive, workbookPath, name);
+            return failure(SessionError::Kind::NotAnArchive, path, name);
+    return xls::Done{};
+}
+
+xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, const QString& folder,
+                                                const std::function<void(int done, int total)>& progress)
+{
+    if (auto archive = checkArchiveFile(workbookPath); !archive)
+        return archive.error();
 
     // A workbook in use goes on changing: a copy of it would part from it.
     FileLock sourceLock;

@@ -23,6 +23,11 @@ struct AccessPasswords {
 xls::Result<QString, SessionError> createArchiveFolder(const QString& folder, const QString& login, const QString& password,
                                                        const AccessPasswords& access);
 
+// Whether the file is an archive of the program: it opens with the program's
+// password (Unreadable otherwise) and holds the program's sheets
+// (NotAnArchive, the first missing one in detail).
+xls::Result<xls::Done, SessionError> checkArchiveFile(const QString& path);
+
 // Copies workbookPath as folder/Protocollo.xls and the Prot folder beside it,
 // if any, into folder/Prot; the originals stay where they are. The workbook
 // must open with the program's password and hold the program's sheets

@@ -1,7 +1,7 @@
 #include "store/Backups.h"
 
+#include "store/ArchiveFolder.h"
 #include "store/Layout.h"
-#include "xls/Reader.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,18 +97,8 @@ xls::Result<QString, SessionError> makeDailyBackup(const QString& workbookPath, 
 xls::Result<QString, SessionError> restoreBackup(const QString& programFolder, const QString& backupPath, const QDateTime& now)
 {
     const QString workbookPath = QDir(programFolder).filePath(layout::kWorkbookFileName);
-    xls::ReadOptions options;
-    options.password = layout::kWorkbookPassword;
-    auto read = xls::readWorkbookFile(backupPath, options);
-    if (!read) {
-        SessionError error = failure(SessionError::Kind::Unreadable, backupPath);
-        error.cause = read.error();
-        return error;
-    }
-    for (const QString& name : layout::sheetNames())
-        if (std::none_of(read->workbook.sheets.begin(), read->workbook.sheets.end(),
-                         [&](const xls::Sheet& sheet) { return sheet.name == name; }))
-            return failure(SessionError::Kind::NotAnArchive, backupPath, name);
+    if (auto archive = checkArchiveFile(backupPath); !archive)
+        return archive.error();
 
     // Nobody may use the workbook meanwhile: its lock is held while it is replaced.
     FileLock lock;

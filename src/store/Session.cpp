@@ -38,11 +38,32 @@ SessionError systemFailure(SessionError::Kind kind, const QString& path, int err
     return e;
 }
 
-const xls::Style& styleOf(const xls::Workbook& book, const xls::Cell* cell)
-{
-    const std::size_t index = cell ? cell->style : 0;
-    return index < book.styles.size() ? book.styles[index] : book.styles.front();
-}
+// Whether two cells' styles are the same, the two workbooks numbering their
+// styles each its own way; a pair found equal is remembered, so that the
+// styles themselves are compared once.
+class StyleMatch {
+public:
+    StyleMatch(const xls::Workbook& expected, const xls::Workbook& actual)
+        : m_expected(expected), m_actual(actual), m_matched(expected.styles.size(), -1)
+    {
+    }
+    bool same(const xls::Cell* a, const xls::Cell* b)
+    {
+        const std::size_t ia = a && a->style < m_expected.styles.size() ? a->style : 0;
+        const std::size_t ib = b && b->style < m_actual.styles.size() ? b->style : 0;
+        if (m_matched[ia] == static_cast<int>(ib))
+            return true;
+        if (!(m_expected.styles[ia] == m_actual.styles[ib]))
+            return false;
+        m_matched[ia] = static_cast<int>(ib);
+        return true;
+    }
+
+private:
+    const xls::Workbook& m_expected;
+    const xls::Workbook& m_actual;
+    std::vector<int> m_matched;
+};
 
 bool sameValue(const xls::Cell* a, const xls::Cell* b)
 {
@@ -66,6 +87,7 @@ std::optional<QString> compareSheet(const xls::Workbook& expectedBook, const xls
 {
     if (expected.name != actual.name)
         return QStringLiteral("il nome del foglio %1 è diverso").arg(expected.name);
+    StyleMatch styles(expectedBook, actualBook);
     const std::size_t rows = std::max(expected.rows.size(), actual.rows.size());
     for (std::size_t r = 0; r < rows; ++r) {
         const std::size_t ca = r < expected.rows.size() ? expected.rows[r].cells.size() : 0;
@@ -73,7 +95,7 @@ std::optional<QString> compareSheet(const xls::Workbook& expectedBook, const xls
         for (std::size_t c = 0; c < std::max(ca, cb); ++c) {
             const xls::Cell* a = expected.cellAt(int(r), int(c));
             const xls::Cell* b = actual.cellAt(int(r), int(c));
-            if (!sameValue(a, b) || !(styleOf(expectedBook, a) == styleOf(actualBook, b)))
+            if (!sameValue(a, b) || !styles.same(a, b))
                 return QStringLiteral("la cella del foglio %1, riga %2, colonna %3 è diversa").arg(expected.name).arg(r + 1).arg(c + 1);
         }
     }

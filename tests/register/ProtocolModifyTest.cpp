@@ -407,3 +407,26 @@ TEST(RegisterSearch, WordsDatesAndNumbersAreReadAsTyped)
     EXPECT_TRUE(protocol::parseSearch(s("forli"), {}, {}, {}).narrows(protocol::parseSearch(s("forl"), {}, {}, {})));
     EXPECT_FALSE(protocol::parseSearch(s("forl"), {}, {}, {}).narrows(protocol::parseSearch(s("forli"), {}, {}, {})));
 }
+
+TEST_F(ProtocolModifyTest, AnEntryIsChosenInTheListAndAFilledGapBringsTheRecordsBelowIt)
+{
+    store::Workbook workbook = threeRecords();
+    addRecord(*workbook.sheet(layout::kEntrata), 6, 9, "ZETA", "E");   // below an empty row 5
+    openWith("MenuClienti", workbook);
+    ASSERT_EQ(list()->model()->rowCount(), 3);
+    const auto enter = [&](const char* who) {
+        line("Text2")->setText(s("9/12/2026"));
+        line("Text4")->setText(s(who));
+        line("Text5")->setText(s("Nuova"));
+        dialogs.answerYes();
+        click("Command16");
+    };
+    enter("ETA");   // into row 5: the run now reaches row 6
+    ASSERT_EQ(list()->model()->rowCount(), 5);
+    EXPECT_EQ(list()->currentIndex().row(), 3);
+    EXPECT_EQ(list()->model()->index(4, 5).data().toString(), s("ZETA"));
+    enter("TETA");  // after the last: taken without reading the register again
+    ASSERT_EQ(list()->model()->rowCount(), 6);
+    EXPECT_EQ(list()->currentIndex().row(), 5);
+    EXPECT_EQ(list()->model()->index(5, 5).data().toString(), s("TETA"));
+}
