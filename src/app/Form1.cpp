@@ -425,7 +425,8 @@ void Form1::Command6_Click()
 
 void Form1::Command21_Click()
 {
-    const auto kind = m_protocol->registerInUse();
+    // A record chosen among both registers is labelled as its own register's.
+    const auto kind = m_protocol->registerOfShownRecord();
     if (!kind)
         return;
     const protocol::ProtocolRecord record = m_protocol->record();

@@ -40,6 +40,8 @@ public:
     void openRegister(RegisterKind kind);
     // From the caption of Label37: "1" Entrata, "2" Uscita, otherwise none.
     std::optional<RegisterKind> registerInUse() const;
+    // The register of the stored record shown in the fields, else the one in use.
+    std::optional<RegisterKind> registerOfShownRecord() const { return m_loaded ? std::optional(m_loaded->kind) : registerInUse(); }
     // The next number of the register in use into the number field; with no
     // register in use the field stays as it is.
     void showNextNumber();
