@@ -211,9 +211,9 @@ bool Form2::Form_Load()
     // The day's first start keeps the workbook as it found it, before anything is written.
     if (auto backup = store::makeDailyBackup(m_session->path(), m_setup.programFolder, m_setup.clock.now().date()); !backup)
         m_setup.dialogs.message(this, kProductName,
-                                QStringLiteral("ATTENZIONE: La copia di sicurezza di oggi (%1) non si è potuta scrivere.\n"
+                                QStringLiteral("ATTENZIONE: La copia di sicurezza di oggi (%1) non si è potuta scrivere: %2.\n"
                                                "Il lavoro può continuare; conviene controllare la cartella Backup e lo spazio sul disco.")
-                                    .arg(QDir::toNativeSeparators(backup.error().detail)),
+                                    .arg(QDir::toNativeSeparators(backup.error().path), backup.error().detail),
                                 MessageIcon::Warning);
     FillUserList();
     return true;

@@ -11,12 +11,27 @@ namespace quadrilo {
 
 namespace {
 
+// What the printer's administrator wrote as its state ("carta esaurita").
+QString stateMessage(const QString& printer)
+{
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
+    if (!dest)
+        return {};
+    const char* message = cupsGetOption("printer-state-message", dest->num_options, dest->options);
+    const QString text = message ? QString::fromUtf8(message).trimmed() : QString();
+    cupsFreeDests(1, dest);
+    return text;
+}
+
 // Why CUPS refused a job, in words an office understands.
 QString refusalText(const QString& printer)
 {
     switch (cupsLastError()) {
-    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS:
-        return QStringLiteral("la stampante %1 non accetta lavori (è stata sospesa nel servizio di stampa)").arg(printer);
+    case IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS: {
+        const QString why = stateMessage(printer);
+        return QStringLiteral("la stampante %1 non accetta lavori (è stata sospesa nel servizio di stampa%2)")
+            .arg(printer, why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    }
     case IPP_STATUS_ERROR_NOT_FOUND: return QStringLiteral("la stampante %1 non esiste nel servizio di stampa").arg(printer);
     case IPP_STATUS_ERROR_FORBIDDEN:
     case IPP_STATUS_ERROR_NOT_AUTHORIZED:

@@ -32,6 +32,7 @@ struct ScannedPage {
     int dpi = 0;         // the resolution the scanner used
     bool cancelled = false;
     QString problem;     // why nothing was scanned, in Italian, without a full stop
+    QString notice;      // what the user should know of a page scanned (a smaller glass), in Italian
 };
 
 // Told how much of the work is done, 0 to 1; false asks it to stop.

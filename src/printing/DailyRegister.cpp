@@ -78,8 +78,12 @@ QString htmlTable(const QString& name, const std::vector<DailyRecord>& records, 
     QString html = QStringLiteral("<h3>Registro in %1</h3>"
                                   "<table border=\"1\" cellspacing=\"0\" cellpadding=\"2\" width=\"100%\"><thead><tr>")
                        .arg(name);
-    for (const QString& header : layout::registerHeaders(kind))
-        html += QStringLiteral("<th>%1</th>").arg(header.toHtmlEscaped());
+    // Shares of the page's width, A to K: room for the long texts, and for
+    // every header word whole.
+    static const int widths[] = {6, 8, 10, 10, 8, 16, 16, 10, 6, 5, 7};
+    const QStringList headers = layout::registerHeaders(kind);
+    for (int i = 0; i < headers.size(); ++i)
+        html += QStringLiteral("<th width=\"%1%\">%2</th>").arg(widths[i]).arg(headers[i].toHtmlEscaped());
     html += QStringLiteral("</tr></thead>");
     for (const DailyRecord& record : records) {
         html += QStringLiteral("<tr>");

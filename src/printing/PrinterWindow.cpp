@@ -100,7 +100,8 @@ void PrinterWindow::Command1_Click()
     applyListPageSetup(workbook, code, m_context.clock.now().date(), *zoom);
     // The printer chosen here is the one of the run: labels and the address book follow it.
     m_context.printers.choose(printer);
-    const PrintJob job = printWithProgress(printer, list.title, *sheet);
+    // The job's name: the list's title without the header's dashes.
+    const PrintJob job = printWithProgress(printer, QString(list.title).remove(QStringLiteral("---")).simplified(), *sheet);
     if (!tellPrintOutcome(m_context.dialogs, this, job, printer))
         return;
     if (code == ListCode::Lists)
@@ -117,7 +118,7 @@ PrintJob PrinterWindow::printWithProgress(const QString& printer, const QString&
     QProgressDialog progress(QStringLiteral("Stampa in corso: %1").arg(title), QStringLiteral("Annulla"), 0, 1, this);
     progress.setWindowTitle(kProductName);
     progress.setWindowModality(Qt::ApplicationModal);  // the sheet must not change while it is drawn
-    progress.setMinimumDuration(500);
+    progress.setMinimumDuration(0);
     progress.setAutoReset(false);
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const PageFacts facts = pageFacts(m_context.clock.now(), m_context.session.path());

@@ -122,58 +122,76 @@ std::vector<std::pair<int, int>> cut(const std::vector<double>& sizes, int start
     return runs;
 }
 
-// Widens each column to its longest text in the page's font (at most half
-// the printable width), as far as the columns still fit across the page at
-// the zoom; a text longer than its column then wraps, and its row grows to
-// hold it, as rows holding lines of their own do.
+// The widest a text's lines, or its words, are in the page's font.
+double widestPart(const QFontMetricsF& metrics, const QString& text, QChar separator)
+{
+    double widest = 0;
+    for (const QString& part : text.split(separator))
+        widest = std::max(widest, metrics.horizontalAdvance(part));
+    return widest;
+}
+
+// The columns' widths for the page: each as wide as its longest line in the
+// page's font (at most half the printable width), when the columns so fit
+// across the page at the zoom; otherwise each at least as wide as its
+// longest word, and the room left shared so that the columns that ask least
+// (a date) get all they ask. A text wider than its column then wraps between
+// words, and its row grows to hold it.
 void fitTexts(const store::Sheet& sheet, Layout& layout, double scale)
 {
     const QFontMetricsF metrics(printFont(kCellFontPoints));
     const auto textAt = [&](size_t r, size_t c) {
         return sheet.text(layout.range.first.row + static_cast<int>(r), layout.range.first.column + static_cast<int>(c));
     };
-    const std::vector<double> given = layout.widths;
-    std::vector<double> wanted = given;
+    const double padding = 2 * kCellPadding + kMeasureSlack;
     const double widest = std::max(72.0, layout.body.width() / 2);
+    const size_t columns = layout.widths.size();
+    std::vector<double> natural(columns, 0);
+    std::vector<bool> holdsText(columns, false);
     for (size_t r = 0; r < layout.heights.size(); ++r)
-        for (size_t c = 0; c < given.size(); ++c) {
-            const QString text = textAt(r, c);
-            if (!text.isEmpty() && !isMultiLine(text) && given[c] > 0)
-                wanted[c] = std::max(wanted[c], std::min(widest, metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack));
+        for (size_t c = 0; c < columns; ++c)
+            if (const QString text = textAt(r, c); !text.isEmpty() && layout.widths[c] > 0) {
+                holdsText[c] = true;
+                natural[c] = std::max(natural[c], std::min(widest, widestPart(metrics, text, QLatin1Char('\n')) + padding));
+            }
+    for (size_t c = 0; c < columns; ++c)
+        if (!holdsText[c])
+            natural[c] = layout.widths[c];   // an empty column keeps the workbook's width
+    const auto total = [](const std::vector<double>& widths) { return std::accumulate(widths.begin(), widths.end(), 0.0); };
+    const double across = scale > 0 ? layout.body.width() / scale : total(natural);
+    if (total(natural) <= across + 0.01) {
+        layout.widths = natural;
+    } else {
+        std::vector<double> least(columns, 0);
+        for (size_t r = 0; r < layout.heights.size(); ++r)
+            for (size_t c = 0; c < columns; ++c)
+                if (const QString text = textAt(r, c); !text.isEmpty() && layout.widths[c] > 0)
+                    least[c] = std::max(least[c], std::min(natural[c], widestPart(metrics, QString(text).replace(QLatin1Char('\n'), QLatin1Char(' ')), QLatin1Char(' ')) + padding));
+        for (size_t c = 0; c < columns; ++c)
+            if (!holdsText[c])
+                least[c] = std::min(natural[c], 24.0);
+        layout.widths = least;
+        double room = across - total(least);
+        if (room > 0) {
+            std::vector<size_t> order(columns);
+            std::iota(order.begin(), order.end(), size_t{0});
+            std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return natural[a] - least[a] < natural[b] - least[b]; });
+            for (size_t i = 0; i < order.size(); ++i) {
+                const size_t c = order[i];
+                const double extra = std::min(natural[c] - least[c], room / static_cast<double>(order.size() - i));
+                layout.widths[c] += extra;
+                room -= extra;
+            }
         }
-    const double givenTotal = std::accumulate(given.begin(), given.end(), 0.0);
-    const double wantedTotal = std::accumulate(wanted.begin(), wanted.end(), 0.0);
-    const double across = scale > 0 ? layout.body.width() / scale : wantedTotal;
-    if (wantedTotal > across && givenTotal < across) {
-        // The room a page has left is shared: the columns that ask least
-        // (a date) get all they ask, the others an equal share of the rest.
-        std::vector<size_t> order(given.size());
-        std::iota(order.begin(), order.end(), size_t{0});
-        std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return wanted[a] - given[a] < wanted[b] - given[b]; });
-        double room = across - givenTotal;
-        for (size_t i = 0; i < order.size(); ++i) {
-            const size_t c = order[i];
-            const double extra = std::min(wanted[c] - given[c], room / static_cast<double>(order.size() - i));
-            layout.widths[c] = given[c] + extra;
-            room -= extra;
-        }
-    } else if (wantedTotal <= across) {
-        layout.widths = wanted;
     }
     for (size_t r = 0; r < layout.heights.size(); ++r) {
         if (layout.heights[r] <= 0)
             continue;
-        for (size_t c = 0; c < layout.widths.size(); ++c) {
+        for (size_t c = 0; c < columns; ++c) {
             const QString text = textAt(r, c);
             const double width = layout.widths[c];
-            if (text.isEmpty() || width <= 0)
-                continue;
-            double height = 0;
-            if (isMultiLine(text))
-                height = wrappedHeight(printFont(kCellFontPoints - 1), text, width - kCellPadding * 5) + 2 * kCellPadding;
-            else if (metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack > width)
-                height = wrappedHeight(printFont(kCellFontPoints), text, width - 2 * kCellPadding - kMeasureSlack) + 2 * kCellPadding;
-            layout.heights[r] = std::max(layout.heights[r], height);
+            if (!text.isEmpty() && width > 0 && (isMultiLine(text) || metrics.horizontalAdvance(text) + padding > width))
+                layout.heights[r] = std::max(layout.heights[r], wrappedHeight(printFont(kCellFontPoints), text, width - padding) + 2 * kCellPadding);
         }
     }
 }
@@ -277,17 +295,10 @@ void drawPage(QPainter& painter, const store::Sheet& sheet, const Layout& layout
             if (!text.isEmpty()) {
                 const store::CellValue value = sheet.value(row, column);
                 const Qt::Alignment align = (value.isNumber() || value.isDate() ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter;
-                if (isMultiLine(text)) {
-                    // Lines of their own (a label): wrapped from the top left, a little smaller.
-                    painter.save();
-                    painter.setFont(printFont(kCellFontPoints - 1));
-                    painter.drawText(cell.adjusted(kCellPadding * 4, kCellPadding, -kCellPadding, 0),
-                                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, text);
-                    painter.restore();
-                } else if (metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack > width) {
-                    // Longer than the widest column: wrapped in its grown row.
-                    painter.drawText(cell.adjusted(kCellPadding, kCellPadding, -kCellPadding - kMeasureSlack, 0), text,
-                                     wrapping(Qt::AlignLeft | Qt::AlignTop));
+                if (isMultiLine(text) || metrics.horizontalAdvance(text) + 2 * kCellPadding + kMeasureSlack > width) {
+                    // Lines of their own, or longer than the column: wrapped in the grown row.
+                    painter.drawText(cell.adjusted(kCellPadding, kCellPadding, -kCellPadding - kMeasureSlack, 0),
+                                     QString(text).replace(QLatin1Char('\n'), QChar::LineSeparator), wrapping(Qt::AlignLeft | Qt::AlignTop));
                 } else {
                     painter.drawText(cell.adjusted(kCellPadding, 0, -kCellPadding, 0), align | Qt::TextSingleLine, text);
                 }

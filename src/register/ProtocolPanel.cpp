@@ -249,6 +249,10 @@ QHBoxLayout* ProtocolPanel::buildSearch()
     m_bothRegisters = new QCheckBox(QStringLiteral("Entrambi i registri"));
     m_bothRegisters->setObjectName(QStringLiteral("searchBoth"));
     row->addWidget(m_bothRegisters);
+    m_found = new QLabel;
+    m_found->setObjectName(QStringLiteral("searchFound"));
+    row->addWidget(m_found);
+    connect(&m_listModel, &QAbstractItemModel::modelReset, this, &ProtocolPanel::showCount);
     for (QLineEdit* field : {m_search, m_searchFrom, m_searchTo, m_searchNumbers}) {
         field->setProperty(kKeptByClearFields, true);
         connect(field, &QLineEdit::textChanged, this, &ProtocolPanel::applySearch);
@@ -280,7 +284,30 @@ QToolButton* ProtocolPanel::calendarButton(QLineEdit* field)
 
 void ProtocolPanel::applySearch()
 {
-    m_listModel.setSearch(parseSearch(m_search->text(), m_searchFrom->text(), m_searchTo->text(), m_searchNumbers->text()));
+    const RegisterSearch search = parseSearch(m_search->text(), m_searchFrom->text(), m_searchTo->text(), m_searchNumbers->text());
+    // A field whose text sets no bound is marked, not silently passed over.
+    const auto mark = [](QLineEdit* field, bool unread, const QString& why) {
+        field->setStyleSheet(unread ? QStringLiteral("QLineEdit { background-color: rgb(255, 210, 210); }") : QString());
+        field->setToolTip(unread ? why : QString());
+    };
+    const QString dateHint = QStringLiteral("Data non valida: scriverla come giorno/mese/anno, per esempio 07/12/2026");
+    mark(m_searchFrom, !m_searchFrom->text().trimmed().isEmpty() && !search.from, dateHint);
+    mark(m_searchTo, !m_searchTo->text().trimmed().isEmpty() && !search.to, dateHint);
+    mark(m_searchNumbers, !m_searchNumbers->text().trimmed().isEmpty() && !search.lowestNumber,
+         QStringLiteral("Scrivere un numero (120) o due numeri separati da un trattino (120-180)"));
+    // Emptied when the window came back from another one: a search means the register.
+    if (!search.isEmpty() && m_listModel.recordCount() == 0 && registerInUse())
+        reloadList(std::nullopt, true);
+    m_listModel.setSearch(search);
+    showCount();
+}
+
+void ProtocolPanel::showCount()
+{
+    const int shown = m_listModel.rowCount();
+    const int all = m_listModel.recordCount();
+    m_found->setText(m_listModel.search().isEmpty() ? QStringLiteral("%1 protocolli").arg(all)
+                                                    : QStringLiteral("Trovati %1 di %2").arg(shown).arg(all));
 }
 
 void ProtocolPanel::reloadList(std::optional<std::pair<RegisterKind, int>> select, bool rebuild)
@@ -294,6 +321,7 @@ void ProtocolPanel::reloadList(std::optional<std::pair<RegisterKind, int>> selec
         loadRegisterList(*m_list, m_listModel, m_context.workbook(), *kind, m_bothRegisters->isChecked());
     else
         refreshRegisterList(m_listModel, m_context.workbook(), *kind, m_bothRegisters->isChecked());
+    m_list->doItemsLayout();   // the scroll bar's range, before the place is put back
     m_list->verticalScrollBar()->setValue(scrolled);
     if (select)
         showRecord(select->first, select->second);

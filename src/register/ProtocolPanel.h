@@ -99,6 +99,8 @@ private:
     QHBoxLayout* buildSearch();
     QToolButton* calendarButton(QLineEdit* field);
     void applySearch();
+    // "Trovati N di M" beside the search, or the register's count.
+    void showCount();
     // The list filled again from the sheet (rebuilt, headers and widths too),
     // keeping its search and its place, with the record select chosen and in
     // view.
@@ -157,6 +159,7 @@ private:
     QLineEdit* m_searchTo = nullptr;       // Al
     QLineEdit* m_searchNumbers = nullptr;  // Numeri
     QCheckBox* m_bothRegisters = nullptr;
+    QLabel* m_found = nullptr;
 };
 
 } // namespace quadrilo::protocol

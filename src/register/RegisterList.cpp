@@ -240,6 +240,9 @@ void loadRegisterList(QTreeView& view, RegisterListModel& model, store::Workbook
     QStringList headers;
     for (int column = 1; column <= RegisterListModel::kColumnCount; ++column)
         headers << sheet->text(1, column);
+    // Both registers: their senders and addressees share the column.
+    if (bothRegisters)
+        headers[layout::reg::kCorrespondent - 1] = QStringLiteral("Mittente/Destinatario");
     model.setHeaders(headers, bothRegisters);
     for (int column = 0; column < RegisterListModel::kColumnCount; ++column)
         view.header()->resizeSection(column, twipsToPixels(kRegisterColumnTwips[static_cast<size_t>(column)], view));

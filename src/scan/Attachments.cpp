@@ -44,7 +44,7 @@ QString attachExistingFile(PanelContext& context, QWidget* parent)
         return {};
     }
     if (name != QFileInfo(chosen).fileName())
-        context.dialogs.message(parent, QStringLiteral("Scanner"),
+        context.dialogs.message(parent, kProductName,
                                 QStringLiteral("Il file è stato copiato nella cartella Prot con il nome %1.").arg(name),
                                 MessageIcon::Information);
     return name;

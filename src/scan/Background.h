@@ -19,14 +19,16 @@ namespace quadrilo::scan {
 
 // Runs work on a thread of its own and waits for it with the box showing;
 // the progress work reports moves the box, Annulla makes it return false.
+// Work that cannot stop (a search) gets no Annulla.
 template <typename Result>
-Result runInBackground(QWidget* parent, const QString& text, const std::function<Result(const ScanProgress&)>& work)
+Result runInBackground(QWidget* parent, const QString& text, const std::function<Result(const ScanProgress&)>& work,
+                       bool cancellable = true)
 {
     std::atomic<bool> cancelled{false};
     std::atomic<int> permille{0};
     std::atomic<bool> finished{false};
     Result result{};
-    QProgressDialog box(text, QStringLiteral("Annulla"), 0, 1000, parent);
+    QProgressDialog box(text, cancellable ? QStringLiteral("Annulla") : QString(), 0, cancellable ? 1000 : 0, parent);
     box.setWindowTitle(QStringLiteral("Scanner"));
     box.setWindowModality(Qt::WindowModal);
     box.setMinimumDuration(0);

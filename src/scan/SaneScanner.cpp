@@ -3,6 +3,7 @@
 #include <sane/sane.h>
 #include <sane/saneopts.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -72,6 +73,10 @@ QList<ScannerDevice> listDevices()
             label += QStringLiteral(" (%1)").arg(kind);
         found.push_back({QString::fromLocal8Bit(device.name), label});
     }
+    // Two scanners of the same model are told apart by their names.
+    for (ScannerDevice& device : found)
+        if (std::count_if(found.begin(), found.end(), [&](const ScannerDevice& other) { return other.label == device.label; }) > 1)
+            device.label += QStringLiteral(" - ") + device.name;
     return found;
 }
 
@@ -258,6 +263,15 @@ ScannedPage SaneScanner::scan(const QString& device, const ScanSettings& setting
     sane_cancel(handle);
     sane_close(handle);
     if (page.problem.isEmpty()) {
+        // A scanner without a black-and-white mode gives grey: made black and white here.
+        if (settings.mode == ColourMode::BlackAndWhite && image.format() != QImage::Format_Mono)
+            image = image.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_Mono, Qt::ThresholdDither);
+        const QSizeF scanned(image.width() * 25.4 / page.dpi, image.height() * 25.4 / page.dpi);
+        const QSizeF& asked = settings.areaMillimetres;
+        if (!asked.isEmpty() && (scanned.width() < asked.width() - 2 || scanned.height() < asked.height() - 2))
+            page.notice = QStringLiteral("Il piano dello scanner è più piccolo dell'area scelta: è stata acquisita un'area di %1 x %2 mm.")
+                              .arg(std::lround(scanned.width()))
+                              .arg(std::lround(scanned.height()));
         image.setDotsPerMeterX(static_cast<int>(std::lround(page.dpi / 0.0254)));
         image.setDotsPerMeterY(static_cast<int>(std::lround(page.dpi / 0.0254)));
         page.image = std::move(image);

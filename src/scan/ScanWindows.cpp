@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -51,6 +52,7 @@ bool writePdf(const QString& path, const std::vector<ScannedPage>& pages)
         return false;
     QPdfWriter pdf(path);
     pdf.setCreator(QStringLiteral("Quadrilo"));
+    pdf.setTitle(QFileInfo(path).completeBaseName());
     pdf.setResolution(pages.front().dpi > 0 ? pages.front().dpi : 200);
     QPainter painter;
     for (size_t i = 0; i < pages.size(); ++i) {
@@ -80,7 +82,7 @@ Form5::Form5(PanelContext& context, Scanner& scanner, std::function<void(const Q
     setWindowTitle(kScannerTitle);
     auto* layout = new QVBoxLayout(this);
     auto* picture = new QLabel;
-    picture->setPixmap(style()->standardIcon(QStyle::SP_DriveDVDIcon).pixmap(48, 48));
+    picture->setPixmap(QIcon::fromTheme(QStringLiteral("scanner"), style()->standardIcon(QStyle::SP_FileIcon)).pixmap(48, 48));
     picture->setAlignment(Qt::AlignCenter);
     auto* select = makeButton("Command2", QStringLiteral("Seleziona  Scanner"));
     auto* scan = makeButton("Command1", QStringLiteral("&Scanner"));
@@ -140,7 +142,8 @@ ScanSettings Form5::settings() const
 void Form5::Command2_Click()
 {
     const QList<ScannerDevice> found = runInBackground<QList<ScannerDevice>>(
-        this, QStringLiteral("Ricerca degli scanner collegati..."), [this](const ScanProgress&) { return m_scanner.findScanners(); });
+        this, QStringLiteral("Ricerca degli scanner collegati..."), [this](const ScanProgress&) { return m_scanner.findScanners(); },
+        false);
     const QString chosen = m_device->currentData().toString();
     while (m_device->count() > 1)
         m_device->removeItem(1);
@@ -226,6 +229,12 @@ void Form5::Command1_Click()
         return;
     }
     m_appendToNote(attachmentLine(m_fileName->text()));
+    QStringList notices;
+    for (const ScannedPage& page : pages)
+        if (!page.notice.isEmpty() && !notices.contains(page.notice))
+            notices << page.notice;
+    if (!notices.isEmpty())
+        dialogs.message(this, kScannerTitle, notices.join(QLatin1Char('\n')), MessageIcon::Information);
 }
 
 Form3::Form3(PanelContext& context, QWidget* parent)

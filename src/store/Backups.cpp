@@ -86,9 +86,9 @@ xls::Result<QString, SessionError> makeDailyBackup(const QString& workbookPath, 
     if (QFileInfo::exists(target))
         return QString();
     if (!QDir().mkpath(folder.path()))
-        return failure(SessionError::Kind::BackupFailed, workbookPath, folder.path());
+        return failure(SessionError::Kind::BackupFailed, target, QStringLiteral("la cartella %1 non si può creare").arg(folder.path()));
     if (!copyWhole(workbookPath, target))
-        return failure(SessionError::Kind::BackupFailed, workbookPath, target);
+        return failure(SessionError::Kind::BackupFailed, target, QStringLiteral("il file non si può scrivere (spazio sul disco, permessi)"));
     for (const QString& name : backupsToPrune(folder.entryList(QDir::Files), today))
         QFile::remove(folder.filePath(name));
     return target;
@@ -97,6 +97,8 @@ xls::Result<QString, SessionError> makeDailyBackup(const QString& workbookPath, 
 xls::Result<QString, SessionError> restoreBackup(const QString& programFolder, const QString& backupPath, const QDateTime& now)
 {
     const QString workbookPath = QDir(programFolder).filePath(layout::kWorkbookFileName);
+    if (realFilePath(backupPath) == realFilePath(workbookPath))
+        return failure(SessionError::Kind::Exists, workbookPath);   // the workbook is no copy of itself
     if (auto archive = checkArchiveFile(backupPath); !archive)
         return archive.error();
 

@@ -20,7 +20,8 @@ QString dailyBackupName(QDate day);
 // The copy of today, unless there is one: written beside its place and
 // renamed there, so that a copy is whole or absent. Then the copies that are
 // kept no longer are removed. The path of the copy made, "" when there was
-// one already, or why it could not be made.
+// one already, or why it could not be made (BackupFailed: path is the copy,
+// detail the reason in Italian).
 xls::Result<QString, SessionError> makeDailyBackup(const QString& workbookPath, const QString& programFolder, QDate today);
 
 // The daily copies to remove on that day: all but the 30 most recent days and

@@ -158,8 +158,9 @@ TEST_F(ContactPanelTest, TheFieldsStandTopToBottomUnderTheirCaptions)
     };
     for (size_t line = 0; line < lines.size(); ++line) {
         const QRect first = rect(lines[line][0]);
-        if (line > 0)
+        if (line > 0) {
             EXPECT_GE(first.top(), rect(lines[line - 1][0]).bottom()) << lines[line][0];
+        }
         for (size_t i = 1; i < lines[line].size(); ++i) {
             const QRect here = rect(lines[line][i]);
             EXPECT_LT(std::abs(here.center().y() - first.center().y()), first.height()) << lines[line][i] << " on its line";

@@ -179,7 +179,11 @@ int main(int argc, char** argv)
     click(*form, "Command14");
     if (printing) {
         enter(*form, "MenuClienti", QStringLiteral("9/12/2026"), QStringLiteral("AMMINISTRAZIONE PROVINCIALE DI FORLI-CESENA"),
-              QStringLiteral("protocollo.generale@comune.esempio"), QStringLiteral("3"));
+              QStringLiteral("protocollo.generale@comune.esempio\nRisposta attesa entro trenta giorni dalla data di ricevimento "
+                             "della presente, come stabilito dal regolamento provinciale sulle procedure amministrative"),
+              QStringLiteral("3"));
+        // As at the next start: the sheet is prepared again, its columns fitted to the long note.
+        form->Form_Activate();
         login.session()->workbook().sheet(store::layout::kEntrata)->editPageSetup().footer =
             QStringLiteral("&L&\"Liberation Sans,Regular\"&10Quadrilo&CPagina &P di &N&R&A");
         printEntrataList(*form, QString::fromLocal8Bit(argv[3]));

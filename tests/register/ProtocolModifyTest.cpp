@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -363,6 +364,11 @@ TEST_F(ProtocolModifyTest, ASearchNarrowsTheListAndTheRecordFoundIsTheOneChanged
     line("searchFrom")->setText(s("3/11/2026"));
     ASSERT_EQ(list()->model()->rowCount(), 1);
     EXPECT_EQ(list()->model()->index(0, 5).data().toString(), s("GAMMA"));
+    EXPECT_EQ(child<QLabel>(*form, "searchFound")->text(), s("Trovati 1 di 3"));
+    line("searchTo")->setText(s("31/3"));   // no date: marked, not silently passed over
+    EXPECT_FALSE(line("searchTo")->styleSheet().isEmpty());
+    EXPECT_EQ(list()->model()->rowCount(), 1);
+    line("searchTo")->clear();
 
     clickRow(0);
     line("Text5")->setText(s("Oggetto trovato"));

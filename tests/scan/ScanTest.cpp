@@ -230,7 +230,8 @@ TEST_F(SaneTestBackend, FindsTheTestScannersAndScansWithTheChosenResolution)
     const QList<ScannerDevice> devices = scanner.findScanners();
     ASSERT_FALSE(devices.isEmpty()) << "SANE's test backend is missing";
     EXPECT_EQ(devices.front().name, s("test:0"));
-    EXPECT_TRUE(devices.front().label.endsWith(s("(dispositivo virtuale)"))) << devices.front().label.toStdString();
+    // Two test scanners of one model: told apart by their names.
+    EXPECT_EQ(devices.front().label, s("Noname frontend-tester (dispositivo virtuale) - test:0"));
 
     ScanSettings settings;
     settings.dpi = 150;
@@ -252,6 +253,14 @@ TEST_F(SaneTestBackend, FindsTheTestScannersAndScansWithTheChosenResolution)
     const ScannedPage stopped = scanner.scan(QString(), settings, [](double) { return false; });
     EXPECT_TRUE(stopped.cancelled);
     EXPECT_TRUE(stopped.image.isNull());
+
+    // Black and white from a scanner that only gives grey; an area larger than its glass is told.
+    settings.mode = ColourMode::BlackAndWhite;
+    settings.areaMillimetres = QSizeF(210, 297);
+    settings.dpi = 50;
+    const ScannedPage mono = scanner.scan(s("test:0"), settings, {});
+    EXPECT_EQ(mono.image.format(), QImage::Format_Mono);
+    EXPECT_TRUE(mono.notice.startsWith(s("Il piano dello scanner è più piccolo dell'area scelta"))) << mono.notice.toStdString();
     EXPECT_FALSE(scanner.scan(s("test:9"), settings, {}).problem.isEmpty()) << "a scanner that is not there is said";
 }
 

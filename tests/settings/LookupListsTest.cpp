@@ -85,8 +85,9 @@ TEST_F(LookupListsTest, EachListIsALineOfCaptionSelectorAndEditBox)
         EXPECT_GT(rect(editBox).left(), rect(selector).right());
         EXPECT_EQ(captionOf(panel, combo(selector))->text(), s(caption));
         EXPECT_TRUE(sameLine(rect(selector), rectIn(panel, *captionOf(panel, combo(selector)))));
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(rect(selector).top(), rect(lists[i - 1][0]).bottom());
+        }
     }
     EXPECT_LT(label("Sezione Protocollo").bottom(), rect("Combo9").top());
     EXPECT_GT(label("Sezione Contatti").top(), rect("Combo12").bottom());
