@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -435,4 +436,20 @@ TEST_F(ProtocolModifyTest, AnEntryIsChosenInTheListAndAFilledGapBringsTheRecords
     ASSERT_EQ(list()->model()->rowCount(), 6);
     EXPECT_EQ(list()->currentIndex().row(), 5);
     EXPECT_EQ(list()->model()->index(5, 5).data().toString(), s("TETA"));
+}
+
+TEST_F(ProtocolModifyTest, TheListKeepsItsScrollAfterADeletion)
+{
+    store::Workbook workbook = threeRecords();
+    for (int number = 4; number <= 300; ++number)
+        addRecord(*workbook.sheet(layout::kEntrata), number + 1, number, "DELTA", "E");
+    openWith("MenuClienti", workbook);
+    QScrollBar* scroll = list()->verticalScrollBar();
+    scroll->setValue(150);
+    const int place = scroll->value();
+    ASSERT_GT(place, 0);
+    const QModelIndex shown = list()->indexAt(QPoint(5, 5));
+    clickRow(shown.row());
+    EXPECT_EQ(afterYes("Command19").text, s("Operazione eseguita"));
+    EXPECT_EQ(scroll->value(), place);
 }
