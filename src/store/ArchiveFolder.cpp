@@ -11,15 +11,6 @@
 namespace quadrilo::store {
 namespace {
 
-SessionError failure(SessionError::Kind kind, const QString& path, QString detail = {})
-{
-    SessionError error;
-    error.kind = kind;
-    error.path = path;
-    error.detail = std::move(detail);
-    return error;
-}
-
 QString workbookIn(const QString& folder)
 {
     return QDir(folder).absoluteFilePath(layout::kWorkbookFileName);
@@ -30,9 +21,9 @@ xls::Result<QString, SessionError> prepareFolder(const QString& folder)
 {
     const QString path = workbookIn(folder);
     if (QFileInfo::exists(path))
-        return failure(SessionError::Kind::Exists, path);
+        return SessionError::make(SessionError::Kind::Exists, path);
     if (!QDir().mkpath(QDir(folder).absoluteFilePath(layout::kAttachmentFolder)))
-        return failure(SessionError::Kind::SaveFailed, path, QStringLiteral("impossibile creare la cartella %1").arg(folder));
+        return SessionError::make(SessionError::Kind::SaveFailed, path, QStringLiteral("impossibile creare la cartella %1").arg(folder));
     return path;
 }
 
@@ -65,14 +56,14 @@ xls::Result<xls::Done, SessionError> checkArchiveFile(const QString& path)
     readOptions.password = layout::kWorkbookPassword;
     auto read = xls::readWorkbookFile(path, readOptions);
     if (!read) {
-        SessionError error = failure(SessionError::Kind::Unreadable, path);
+        SessionError error = SessionError::make(SessionError::Kind::Unreadable, path);
         error.cause = read.error();
         return error;
     }
     for (const QString& name : layout::sheetNames())
         if (std::none_of(read->workbook.sheets.begin(), read->workbook.sheets.end(),
                          [&](const xls::Sheet& sheet) { return sheet.name == name; }))
-            return failure(SessionError::Kind::NotAnArchive, path, name);
+            return SessionError::make(SessionError::Kind::NotAnArchive, path, name);
     return xls::Done{};
 }
 
@@ -85,7 +76,7 @@ xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, con
     // A workbook in use goes on changing: a copy of it would part from it.
     FileLock sourceLock;
     if (sourceLock.acquire(workbookPath) != FileLock::Outcome::Acquired)
-        return failure(SessionError::Kind::InUse, workbookPath);
+        return SessionError::make(SessionError::Kind::InUse, workbookPath);
     auto path = prepareFolder(folder);
     if (!path)
         return path;
@@ -111,16 +102,16 @@ xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, con
             QFile a(source), b(target);
             if (a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.size() == b.size() && a.readAll() == b.readAll())
                 continue;
-            return failure(SessionError::Kind::Exists, target);
+            return SessionError::make(SessionError::Kind::Exists, target);
         }
         if (!QFile::copy(source, target))
-            return failure(SessionError::Kind::SaveFailed, target, QStringLiteral("impossibile copiare l'allegato %1").arg(files[i]));
+            return SessionError::make(SessionError::Kind::SaveFailed, target, QStringLiteral("impossibile copiare l'allegato %1").arg(files[i]));
     }
     const QString temporary = *path + QStringLiteral(".copia");
     QFile::remove(temporary);
     if (!QFile::copy(workbookPath, temporary) || !QFile::rename(temporary, *path)) {
         QFile::remove(temporary);
-        return failure(SessionError::Kind::SaveFailed, *path, QStringLiteral("impossibile copiare il file"));
+        return SessionError::make(SessionError::Kind::SaveFailed, *path, QStringLiteral("impossibile copiare il file"));
     }
     QFile::setPermissions(*path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
     if (progress)

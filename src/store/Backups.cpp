@@ -18,15 +18,6 @@ namespace {
 constexpr int kDailyCopies = 30;
 constexpr int kMonthlyCopies = 12;
 
-SessionError failure(SessionError::Kind kind, const QString& path, QString detail = {})
-{
-    SessionError error;
-    error.kind = kind;
-    error.path = path;
-    error.detail = std::move(detail);
-    return error;
-}
-
 // The day a daily copy is of, or an invalid date for any other name.
 QDate dayOf(const QString& name)
 {
@@ -86,9 +77,9 @@ xls::Result<QString, SessionError> makeDailyBackup(const QString& workbookPath, 
     if (QFileInfo::exists(target))
         return QString();
     if (!QDir().mkpath(folder.path()))
-        return failure(SessionError::Kind::BackupFailed, target, QStringLiteral("la cartella %1 non si può creare").arg(folder.path()));
+        return SessionError::make(SessionError::Kind::BackupFailed, target, QStringLiteral("la cartella %1 non si può creare").arg(folder.path()));
     if (!copyWhole(workbookPath, target))
-        return failure(SessionError::Kind::BackupFailed, target, QStringLiteral("il file non si può scrivere (spazio sul disco, permessi)"));
+        return SessionError::make(SessionError::Kind::BackupFailed, target, QStringLiteral("il file non si può scrivere (spazio sul disco, permessi)"));
     for (const QString& name : backupsToPrune(folder.entryList(QDir::Files), today))
         QFile::remove(folder.filePath(name));
     return target;
@@ -98,7 +89,7 @@ xls::Result<QString, SessionError> restoreBackup(const QString& programFolder, c
 {
     const QString workbookPath = QDir(programFolder).filePath(layout::kWorkbookFileName);
     if (realFilePath(backupPath) == realFilePath(workbookPath))
-        return failure(SessionError::Kind::Exists, workbookPath);   // the workbook is no copy of itself
+        return SessionError::make(SessionError::Kind::Exists, workbookPath);   // the workbook is no copy of itself
     if (auto archive = checkArchiveFile(backupPath); !archive)
         return archive.error();
 
@@ -106,9 +97,9 @@ xls::Result<QString, SessionError> restoreBackup(const QString& programFolder, c
     FileLock lock;
     switch (lock.acquire(workbookPath)) {
     case FileLock::Outcome::Acquired: break;
-    case FileLock::Outcome::InUse: return failure(SessionError::Kind::InUse, workbookPath);
+    case FileLock::Outcome::InUse: return SessionError::make(SessionError::Kind::InUse, workbookPath);
     case FileLock::Outcome::Failed: {
-        SessionError error = failure(SessionError::Kind::LockFailed, workbookPath);
+        SessionError error = SessionError::make(SessionError::Kind::LockFailed, workbookPath);
         error.systemError = lock.systemError();
         return error;
     }
@@ -117,14 +108,14 @@ xls::Result<QString, SessionError> restoreBackup(const QString& programFolder, c
     QString kept;
     if (QFileInfo::exists(workbookPath)) {
         if (!QDir().mkpath(folder.path()))
-            return failure(SessionError::Kind::BackupFailed, workbookPath, folder.path());
+            return SessionError::make(SessionError::Kind::BackupFailed, workbookPath, folder.path());
         kept = folder.filePath(QStringLiteral("Protocollo-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"))
                                + QStringLiteral("-prima-del-ripristino.xls"));
         if (!copyWhole(workbookPath, kept))
-            return failure(SessionError::Kind::BackupFailed, workbookPath, kept);
+            return SessionError::make(SessionError::Kind::BackupFailed, workbookPath, kept);
     }
     if (!copyWhole(backupPath, workbookPath))
-        return failure(SessionError::Kind::SaveFailed, workbookPath, QStringLiteral("impossibile copiare la copia di sicurezza"));
+        return SessionError::make(SessionError::Kind::SaveFailed, workbookPath, QStringLiteral("impossibile copiare la copia di sicurezza"));
     return kept;
 }
 

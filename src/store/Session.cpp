@@ -23,10 +23,7 @@ const QString kSavePrefix = QStringLiteral(".salvataggio-");
 
 SessionError makeError(SessionError::Kind kind, const QString& path, QString detail = {}, xls::Error cause = {})
 {
-    SessionError e;
-    e.kind = kind;
-    e.path = path;
-    e.detail = std::move(detail);
+    SessionError e = SessionError::make(kind, path, std::move(detail));
     e.cause = std::move(cause);
     return e;
 }

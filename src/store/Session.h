@@ -35,6 +35,15 @@ struct SessionError {
     xls::Error cause;   // for Unreadable and SaveFailed, when the format layer failed
     QString detail;     // what failed, in Italian, when no system error says it
     int systemError = 0;  // errno of a failed system call, 0 when none
+
+    static SessionError make(Kind kind, const QString& path, QString detail = {})
+    {
+        SessionError error;
+        error.kind = kind;
+        error.path = path;
+        error.detail = std::move(detail);
+        return error;
+    }
 };
 
 struct SaveOutcome {
