@@ -571,7 +571,7 @@ int main(int argc, char** argv)
     std::unique_ptr<Form1> form;
     const auto newForm = [&] {
         form.reset();
-        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, scanner, directory, notes, [] {}});
+        form = std::make_unique<Form1>(Form1Setup{*session, dialogs, desktop, clock, printers, scanner, directory, notes, [] {}, QStringLiteral("admin")});
     };
     timings.push_back(measure("main window: first activation", runs, [&] { form->show(); }, newForm));
     QAction* openEntrata = form->findChild<QAction*>(QStringLiteral("MenuClienti"));

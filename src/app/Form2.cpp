@@ -192,10 +192,7 @@ bool Form2::Form_Load()
     }
     // A workbook without the program's sheets is some other workbook: it is
     // left as it is.
-    QStringList missing;
-    for (const QString& name : layout::sheetNames())
-        if (!(*opened)->workbook().sheet(name))
-            missing << name;
+    const QStringList missing = layout::missingSheets((*opened)->workbook().data());
     if (!missing.isEmpty()) {
         (*opened)->close();
         m_setup.dialogs.message(this, kProductName,

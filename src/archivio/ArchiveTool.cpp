@@ -90,16 +90,9 @@ xls::Result<xls::ReadResult> readWithPasswords(const QString& path, const std::o
     return result;
 }
 
-// The two access passwords: as given, otherwise the user's password, so that
-// neither area is open to anyone.
-void setAccessPasswords(store::Workbook& workbook, const Arguments& a, const QString& userPassword)
+store::AccessPasswords accessPasswords(const Arguments& a)
 {
-    auto varie = workbook.sheet(store::layout::kVarie);
-    const auto set = [&](const store::layout::CellLocation& cell, const std::optional<QString>& given) {
-        varie->setText(cell.row, cell.column, given.value_or(userPassword));
-    };
-    set(store::layout::kUsersPassword, a.usersAreaPassword);
-    set(store::layout::kHostPassword, a.excelPassword);
+    return {a.usersAreaPassword.value_or(QString()), a.excelPassword.value_or(QString())};
 }
 
 int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
@@ -114,8 +107,7 @@ int commandNew(const Arguments& a, std::FILE* out, std::FILE* err)
         print(err, QStringLiteral("Nome utente e password non possono essere vuoti.\n"));
         return 2;
     }
-    auto path = store::createArchiveFolder(a.positional[1], login, password,
-                                           {a.usersAreaPassword.value_or(QString()), a.excelPassword.value_or(QString())});
+    auto path = store::createArchiveFolder(a.positional[1], login, password, accessPasswords(a));
     if (!path) {
         print(err, store::sessionErrorText(path.error()) + QLatin1Char('\n'));
         return 1;
@@ -152,7 +144,7 @@ int commandUser(const Arguments& a, std::FILE* out, std::FILE* err)
         print(err, QStringLiteral("L'elenco degli utenti è pieno: il foglio Varie non ha più righe libere.\n"));
         return 1;
     }
-    setAccessPasswords(session.workbook(), a, *a.password);
+    store::setAccessPasswords(session.workbook(), accessPasswords(a), *a.password);
     auto saved = session.save();
     if (!saved) {
         print(err, store::sessionErrorText(saved.error()) + QLatin1Char('\n'));

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
+
 namespace quadrilo::store {
 namespace {
 
@@ -29,6 +31,32 @@ xls::Result<QString, SessionError> prepareFolder(const QString& folder)
 
 } // namespace
 
+void setAccessPasswords(Workbook& workbook, const AccessPasswords& access, const QString& userPassword)
+{
+    auto varie = workbook.sheet(layout::kVarie);
+    if (!varie)
+        return;
+    const auto set = [&](const layout::CellLocation& cell, const QString& given) {
+        varie->setText(cell.row, cell.column, given.isEmpty() ? userPassword : given);
+    };
+    set(layout::kUsersPassword, access.usersArea);
+    set(layout::kHostPassword, access.excel);
+}
+
+bool copyWhole(const QString& source, const QString& target)
+{
+    const QString temporary = target + QStringLiteral(".parziale");
+    QFile::remove(temporary);
+    if (!QFile::copy(source, temporary))
+        return false;
+    // Replaces target at once (QFile::rename would not replace it).
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::remove(temporary);
+        return false;
+    }
+    return true;
+}
+
 xls::Result<QString, SessionError> createArchiveFolder(const QString& folder, const QString& login, const QString& password,
                                                        const AccessPasswords& access)
 {
@@ -36,12 +64,7 @@ xls::Result<QString, SessionError> createArchiveFolder(const QString& folder, co
     if (!path)
         return path;
     Workbook workbook = layout::createArchive(login, password);
-    auto varie = workbook.sheet(layout::kVarie);
-    const auto set = [&](const layout::CellLocation& cell, const QString& given) {
-        varie->setText(cell.row, cell.column, given.isEmpty() ? password : given);
-    };
-    set(layout::kUsersPassword, access.usersArea);
-    set(layout::kHostPassword, access.excel);
+    setAccessPasswords(workbook, access, password);
     SessionOptions options;
     options.password = layout::kWorkbookPassword;
     auto saved = saveWorkbookFile(workbook.data(), *path, options);
@@ -60,10 +83,8 @@ xls::Result<xls::Done, SessionError> checkArchiveFile(const QString& path)
         error.cause = read.error();
         return error;
     }
-    for (const QString& name : layout::sheetNames())
-        if (std::none_of(read->workbook.sheets.begin(), read->workbook.sheets.end(),
-                         [&](const xls::Sheet& sheet) { return sheet.name == name; }))
-            return SessionError::make(SessionError::Kind::NotAnArchive, path, name);
+    if (const QStringList missing = layout::missingSheets(read->workbook); !missing.isEmpty())
+        return SessionError::make(SessionError::Kind::NotAnArchive, path, missing.front());
     return xls::Done{};
 }
 
@@ -107,10 +128,7 @@ xls::Result<QString, SessionError> bringArchive(const QString& workbookPath, con
         if (!QFile::copy(source, target))
             return SessionError::make(SessionError::Kind::SaveFailed, target, QStringLiteral("impossibile copiare l'allegato %1").arg(files[i]));
     }
-    const QString temporary = *path + QStringLiteral(".copia");
-    QFile::remove(temporary);
-    if (!QFile::copy(workbookPath, temporary) || !QFile::rename(temporary, *path)) {
-        QFile::remove(temporary);
+    if (!copyWhole(workbookPath, *path)) {
         return SessionError::make(SessionError::Kind::SaveFailed, *path, QStringLiteral("impossibile copiare il file"));
     }
     QFile::setPermissions(*path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);

@@ -17,6 +17,14 @@ struct AccessPasswords {
     QString excel;      // Varie V2; the first user's password when empty
 };
 
+// The two access passwords of Varie V2 and W2: as given, the user's password
+// where none is, so that neither area is open to anyone.
+void setAccessPasswords(Workbook& workbook, const AccessPasswords& access, const QString& userPassword);
+
+// Copies source to target whole or not at all (a temporary file beside
+// target, then renamed over it); false when it could not.
+bool copyWhole(const QString& source, const QString& target);
+
 // Creates folder/Protocollo.xls, never over an existing file (Exists), and
 // folder/Prot, with its first user and both access passwords set. The
 // workbook's path, or why not.

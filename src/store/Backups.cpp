@@ -26,21 +26,6 @@ QDate dayOf(const QString& name)
     return match.hasMatch() ? QDate::fromString(match.captured(1), QStringLiteral("yyyyMMdd")) : QDate();
 }
 
-// Copies source to target whole or not at all: a temporary file, then a rename.
-bool copyWhole(const QString& source, const QString& target)
-{
-    const QString temporary = target + QStringLiteral(".parziale");
-    QFile::remove(temporary);
-    if (!QFile::copy(source, temporary))
-        return false;
-    // Replaces target at once (QFile::rename would not replace it).
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::remove(temporary);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 QString dailyBackupName(QDate day)

@@ -70,6 +70,15 @@ std::vector<HeaderCell> varieHeaders()
 
 QStringList sheetNames() { return {kEntrata, kUscita, kCliente, kVarie}; }
 
+QStringList missingSheets(const xls::Workbook& workbook)
+{
+    QStringList missing;
+    for (const QString& name : sheetNames())
+        if (std::none_of(workbook.sheets.begin(), workbook.sheets.end(), [&](const xls::Sheet& sheet) { return sheet.name == name; }))
+            missing << name;
+    return missing;
+}
+
 namespace {
 
 const QString kTextFormat = QStringLiteral("@");
@@ -81,6 +90,7 @@ void writeRow1(Sheet& sheet, const QStringList& texts)
     for (int i = 0; i < texts.size(); ++i)
         sheet.setText(1, i + 1, texts[i]);
 }
+
 
 void formatColumnsAsText(Sheet& sheet, std::initializer_list<int> columns)
 {

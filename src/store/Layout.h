@@ -117,6 +117,8 @@ std::vector<HeaderCell> varieHeaders();
 
 // The four sheets, in the order of a new archive.
 QStringList sheetNames();
+// The program's sheets the workbook lacks: none for an archive of the program.
+QStringList missingSheets(const xls::Workbook& workbook);
 
 // Rewrites every header row and reapplies the column formats, frozen panes and
 // scroll areas. Values of rows 2 and below are never changed. Returns the

@@ -288,7 +288,7 @@ TEST_F(SaneWindowTest, TheWindowsKeepDrawingDuringAScanThatAnnullaStops)
 {
     openDefault();
     scan::SaneScanner sane;
-    PanelContext context{*session, dialogs, desktop, clock, printers, folder.path(), loggedInUser, [] {}, [] { return true; }};
+    PanelContext context{*session, dialogs, desktop, clock, printers, folder.path(), loggedInUser, [] {}, [] { return true; }, {}};
     QStringList lines;
     scan::Form5 window(context, sane, [&](const QString& line) { lines << line; });
     window.open();
