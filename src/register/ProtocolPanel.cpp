@@ -299,7 +299,6 @@ void ProtocolPanel::applySearch()
     if (!search.isEmpty() && m_listModel.recordCount() == 0 && registerInUse())
         reloadList(std::nullopt, true);
     m_listModel.setSearch(search);
-    showCount();
 }
 
 void ProtocolPanel::showCount()

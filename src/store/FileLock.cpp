@@ -32,6 +32,9 @@ QByteArray readAll(int fd)
 
 bool isOurLockContent(const QByteArray& content) { return content.isEmpty() || content.startsWith(kOwnerTag + ','); }
 
+// A lock without a host name was written here.
+bool namesThisComputer(const QString& host) { return host.isEmpty() || host == QSysInfo::machineHostName(); }
+
 // "name,user,host,dd.MM.yyyy HH:mm,...;" as LibreOffice and we write it.
 LockHolder parseLockContent(const QByteArray& content)
 {
@@ -143,7 +146,7 @@ LockHolder FileLock::holder(const QString& workbookPath)
     const QByteArray content = readAll(fd);
     LockHolder found = parseLockContent(content);
     found.lockFile = lockFilePath(real);
-    const bool here = found.host.isEmpty() || found.host == QSysInfo::machineHostName();
+    const bool here = namesThisComputer(found.host);
     found.otherComputer = !here;
     if (lockedFile || flock(fd, LOCK_EX | LOCK_NB) != 0) {
         found.state = LockHolder::State::Held;   // a live process holds it
@@ -181,8 +184,7 @@ FileLock::Outcome FileLock::acquire(const QString& workbookPath, bool takeOverSt
         return busy ? Outcome::InUse : Outcome::Failed;
     }
     const QByteArray content = readAll(fd);
-    const QString host = parseLockContent(content).host;
-    const bool here = host.isEmpty() || host == QSysInfo::machineHostName();
+    const bool here = namesThisComputer(parseLockContent(content).host);
     const bool takeable = here && (content.isEmpty() || (isOurLockContent(content) || (takeOverStale && !mayBeHeldHere(real))));
     if (!takeable) {
         ::close(fd);
